@@ -1,0 +1,92 @@
+/* The clock, real or simulated. */
+#include "sys.h"
+
+#include <errno.h>
+#include <math.h>
+#include <stdlib.h>
+
+namespace {
+
+struct SimClock {
+	bool on;
+	double rate;      /* simulated seconds per real second */
+	double start;     /* simulated epoch seconds at the anchor */
+	double anchor;    /* real monotonic seconds at program start */
+};
+
+double monotonic(void)
+{
+	struct timespec ts;
+	clock_gettime(CLOCK_MONOTONIC, &ts);
+	return ts.tv_sec + ts.tv_nsec / 1e9;
+}
+
+SimClock sim;
+
+/* Anchor the simulated clock at program start, not at first use. */
+__attribute__((constructor)) void sim_init(void)
+{
+	const char *start = getenv("KP7_TIME_START");
+	const char *rate = getenv("KP7_TIME_RATE");
+	sim.anchor = monotonic();
+	sim.rate = rate && *rate ? strtod(rate, nullptr) : 1.0;
+	if (!(sim.rate > 0) || !isfinite(sim.rate))
+		sim.rate = 1.0;
+	sim.on = (start && *start) || sim.rate != 1.0;
+	if (start && *start) {
+		sim.start = strtod(start, nullptr);
+	} else {
+		struct timespec ts;
+		clock_gettime(CLOCK_REALTIME, &ts);
+		sim.start = ts.tv_sec + ts.tv_nsec / 1e9;
+	}
+}
+
+double sim_now(void)
+{
+	return sim.start + (monotonic() - sim.anchor) * sim.rate;
+}
+
+/* Sleeps `secs` simulated seconds; returns the simulated seconds left. */
+double sim_sleep(double secs)
+{
+	double real = secs / (sim.on ? sim.rate : 1.0);
+	struct timespec req, rem;
+	req.tv_sec = (time_t)real;
+	req.tv_nsec = (long)((real - req.tv_sec) * 1e9);
+	if (nanosleep(&req, &rem) == 0)
+		return 0;
+	double left = rem.tv_sec + rem.tv_nsec / 1e9;
+	return left * (sim.on ? sim.rate : 1.0);
+}
+
+}  // namespace
+
+time_t sys_time(void)
+{
+	if (!sim.on)
+		return time(nullptr);
+	return (time_t)floor(sim_now());
+}
+
+unsigned sys_sleep(unsigned seconds)
+{
+	return (unsigned)ceil(sim_sleep(seconds));
+}
+
+void sys_usleep(unsigned long usec)
+{
+	double left = usec / 1e6;
+	while (left > 0)
+		left = sim_sleep(left);
+}
+
+/* Handed to children through the environment (see sys_exec_shell). */
+const char *sys_clock_env(char *buf, size_t size);
+const char *sys_clock_env(char *buf, size_t size)
+{
+	if (!sim.on)
+		return nullptr;
+	snprintf(buf, size, "%.3f", sim_now());
+	return buf;
+}

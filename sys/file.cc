@@ -1,0 +1,130 @@
+/* Files by router path, and whole-file replacement. */
+#include "sys.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+int sys_open(const char *path, int flags, mode_t mode)
+{
+	return open(SysPath(path), flags | O_CLOEXEC, mode);
+}
+
+FILE *sys_fopen(const char *path, const char *mode)
+{
+	return fopen(SysPath(path), mode);
+}
+
+int sys_unlink(const char *path)
+{
+	return unlink(SysPath(path));
+}
+
+int sys_access(const char *path, int mode)
+{
+	return access(SysPath(path), mode);
+}
+
+int sys_mkdir_p(const char *path, mode_t mode)
+{
+	SysPath real(path);
+	char *p = real.buf;
+	if (!*p)
+		return errno = ENAMETOOLONG, -1;
+	for (char *s = p + 1; *s; s++) {
+		if (*s != '/')
+			continue;
+		*s = '\0';
+		int rc = mkdir(p, mode);
+		*s = '/';
+		if (rc < 0 && errno != EEXIST)
+			return -1;
+	}
+	if (mkdir(p, mode) < 0 && errno != EEXIST)
+		return -1;
+	return 0;
+}
+
+ssize_t sys_read_file(const char *path, void *buf, size_t size)
+{
+	int fd = sys_open(path, O_RDONLY);
+	if (fd < 0)
+		return -1;
+	size_t got = 0;
+	while (got < size) {
+		ssize_t n = read(fd, (char *)buf + got, size - got);
+		if (n < 0 && errno == EINTR)
+			continue;
+		if (n < 0) {
+			int e = errno;
+			close(fd);
+			return errno = e, -1;
+		}
+		if (n == 0)
+			break;
+		got += n;
+	}
+	close(fd);
+	return got;
+}
+
+static int write_all(int fd, const void *data, size_t len)
+{
+	const char *p = (const char *)data;
+	while (len > 0) {
+		ssize_t n = write(fd, p, len);
+		if (n < 0 && errno == EINTR)
+			continue;
+		if (n < 0)
+			return -1;
+		p += n;
+		len -= n;
+	}
+	return 0;
+}
+
+/* The rename is only durable once the directory itself reached the disk. */
+static void sync_dir_of(const char *file)
+{
+	char dir[sizeof(SysPath::buf)];
+	strcpy(dir, file);
+	char *slash = strrchr(dir, '/');
+	if (!slash)
+		strcpy(dir, ".");
+	else if (slash == dir)
+		dir[1] = '\0';
+	else
+		*slash = '\0';
+	int fd = open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+	if (fd >= 0) {
+		fsync(fd);
+		close(fd);
+	}
+}
+
+int sys_write_atomic(const char *path, const void *data, size_t len, mode_t mode)
+{
+	SysPath real(path);
+	char tmp[sizeof(real.buf) + 16];
+	if (!real.buf[0] || snprintf(tmp, sizeof(tmp), "%s.XXXXXX", real.buf) >= (int)sizeof(tmp))
+		return errno = ENAMETOOLONG, -1;
+	int fd = mkostemp(tmp, O_CLOEXEC);
+	if (fd < 0)
+		return -1;
+	if (fchmod(fd, mode) < 0 || write_all(fd, data, len) < 0 || fsync(fd) < 0) {
+		int e = errno;
+		close(fd);
+		unlink(tmp);
+		return errno = e, -1;
+	}
+	if (close(fd) < 0 || rename(tmp, real) < 0) {
+		int e = errno;
+		unlink(tmp);
+		return errno = e, -1;
+	}
+	sync_dir_of(real);
+	return 0;
+}

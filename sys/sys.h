@@ -1,0 +1,95 @@
+/*
+ * sys.h - the platform layer: the only place the programs reach the world.
+ *
+ * With KP7_ROOT=DIR in the environment every program works inside DIR as
+ * if it were "/": files, the settings store, devices and /proc data files
+ * are taken under DIR, commands run through DIR/bin/sh, and syslog lines
+ * are also appended to DIR/var/log/messages.  Process lookups (the /proc
+ * listing and /proc/<pid>/...) and signals stay real.  Unset, everything
+ * is the router's own.
+ *
+ * KP7_TIME_START (epoch seconds at program start) and KP7_TIME_RATE
+ * (simulated seconds per real second) make the clock run fast for tests;
+ * every clock reading and every sleep goes through sys_time()/sys_sleep().
+ *
+ * Calls return what the system call they wrap returns (-1 and errno on
+ * failure), unless a comment says otherwise.
+ */
+#ifndef KP7_SYS_H
+#define KP7_SYS_H
+
+#include <stdarg.h>
+#include <stddef.h>
+#include <stdio.h>
+#include <sys/types.h>
+#include <time.h>
+
+/* ---- paths ---- */
+
+/* The root directory without trailing '/', "" for the router's own "/". */
+const char *sys_root(void);
+
+/* True when KP7_ROOT is set, even to "/" (inside the sandbox's own shell). */
+bool sys_sandboxed(void);
+
+/* A router path made real: `path` taken under the root.  A result that
+ * would not fit is left empty, so that using it fails with ENOENT. */
+struct SysPath {
+	char buf[512];
+	explicit SysPath(const char *path);
+	const char *c_str() const { return buf; }
+	operator const char *() const { return buf; }
+};
+
+/* Where the process table is: KP7_PROCFS or "/proc", never under the root. */
+const char *sys_procfs(void);
+
+/* ---- files (router paths) ---- */
+
+int sys_open(const char *path, int flags, mode_t mode = 0);
+FILE *sys_fopen(const char *path, const char *mode);
+int sys_unlink(const char *path);
+int sys_access(const char *path, int mode);
+int sys_mkdir_p(const char *path, mode_t mode);
+
+/* Reads at most `size` bytes of a file; returns the count or -1. */
+ssize_t sys_read_file(const char *path, void *buf, size_t size);
+
+/* Replaces a file whole: temporary file beside it, write, fsync, rename,
+ * fsync of the directory.  On failure the old file is untouched and the
+ * temporary removed. */
+int sys_write_atomic(const char *path, const void *data, size_t len, mode_t mode);
+
+/* ---- commands ---- */
+
+/* The shell that runs every command: DIR/bin/sh under a root, else /bin/sh. */
+const char *sys_shell(void);
+
+/* In a child process: exec the shell with "-c cmd".  Returns only on
+ * failure.  The child's clock starts where the parent's stands. */
+void sys_exec_shell(const char *cmd);
+
+/* system(3) through sys_shell(): the wait status, or -1. */
+int sys_system(const char *cmd);
+
+/* popen(3)/pclose(3) through sys_shell(); mode "r" or "w". */
+FILE *sys_popen(const char *cmd, const char *mode);
+int sys_pclose(FILE *stream);
+
+/* ---- syslog ---- */
+
+void sys_openlog(const char *ident, int option, int facility);
+void sys_syslog(int priority, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
+void sys_vsyslog(int priority, const char *fmt, va_list ap);
+void sys_closelog(void);
+
+/* ---- clock ---- */
+
+time_t sys_time(void);
+/* Sleeps `seconds` of simulated time; returns the simulated seconds left
+ * when a signal cut the sleep short, like sleep(3). */
+unsigned sys_sleep(unsigned seconds);
+/* Sleeps `usec` microseconds of simulated time. */
+void sys_usleep(unsigned long usec);
+
+#endif
