@@ -13,7 +13,11 @@ const char *sys_clock_env(char *buf, size_t size);
 
 const char *sys_shell(void)
 {
-	static SysPath shell("/bin/sh");
+	/* Filled on first use without a guarded static: the guard would drag
+	 * the C++ run-time's exception machinery into every program. */
+	static char shell[sizeof(SysPath::buf)];
+	if (!shell[0])
+		memcpy(shell, SysPath("/bin/sh").c_str(), sizeof(shell));
 	return shell;
 }
 
