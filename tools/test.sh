@@ -1,0 +1,68 @@
+#!/bin/bash
+# Builds and tests everything, the way CI does:
+#   1. the host build, whole suite;
+#   2. the host build with AddressSanitizer and UBSan, whole suite;
+#   3. the router's build (32-bit big-endian MIPS, cross compiled, -Os),
+#      its suite run under qemu user-mode emulation;
+#   4. the router's size table (bench/sizes.sh), which fails when a
+#      program is over its flash budget or needs more than the C library.
+# Exits non-zero when anything failed; prints each ctest summary at the end.
+#
+#   bash tools/test.sh              builds in build, build-san, build-mips
+#   KP7_OUT=/tmp/b bash tools/test.sh       ... in /tmp/b, /tmp/b-san, /tmp/b-mips
+#   KP7_MIPS_TESTS=REGEX            only the MIPS tests whose names match
+set -u
+top=$(cd "$(dirname "$0")/.." && pwd)
+out=${KP7_OUT:-$top/build}
+jobs=${KP7_JOBS:-2}
+summary=()
+failed=0
+
+bash "$top/tools/setup.sh" || exit 1
+
+# step NAME BUILD_DIR CTEST_ARGS... -- CMAKE_ARGS...
+step() {
+	local name=$1 dir=$2 ctest_args=() start end log
+	shift 2
+	while [ $# -gt 0 ] && [ "$1" != -- ]; do
+		ctest_args+=("$1")
+		shift
+	done
+	shift
+	start=$(date +%s)
+	printf '\n==== %s (%s)\n' "$name" "$dir"
+	if ! cmake -S "$top" -B "$dir" -G Ninja "$@" >/dev/null ||
+		! cmake --build "$dir" -j "$jobs"; then
+		summary+=("$name: BUILD FAILED")
+		failed=1
+		return
+	fi
+	log=$dir/ctest.log
+	(cd "$dir" && ctest -j "$jobs" --output-on-failure "${ctest_args[@]}") 2>&1 | tee "$log"
+	[ "${PIPESTATUS[0]}" -eq 0 ] || failed=1
+	end=$(date +%s)
+	summary+=("$name: $(grep -E 'tests passed|tests failed' "$log" | tail -n 1)" \
+		"$name: build and tests took $((end - start)) s")
+}
+
+step "host" "$out" -- -DCMAKE_BUILD_TYPE=Release
+step "host, sanitizers" "$out-san" -- -DKP7_SANITIZE=ON
+# The sandbox's recording shell and busybox stay native under emulation:
+# kp7box takes kp7sh from the host build.
+export KP7_HOST_BUILD=$out/bin
+mips_args=()
+[ -z "${KP7_MIPS_TESTS:-}" ] || mips_args=(-R "$KP7_MIPS_TESTS")
+step "MIPS under qemu" "$out-mips" "${mips_args[@]}" -- \
+	-DCMAKE_TOOLCHAIN_FILE="$top/cmake/mips-linux-gnu.cmake" -DCMAKE_BUILD_TYPE=Release
+
+printf '\n==== MIPS program sizes\n'
+if ! bash "$top/bench/sizes.sh" "$out-mips/bin"; then
+	summary+=("sizes: OVER BUDGET or unwanted libraries")
+	failed=1
+else
+	summary+=("sizes: every built program within budget, C library only")
+fi
+
+printf '\n==== summary\n'
+printf '%s\n' "${summary[@]}"
+exit $failed
