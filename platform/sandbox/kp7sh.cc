@@ -1,0 +1,162 @@
+/*
+ * kp7sh - the recording shell of a router sandbox root (installed as its
+ * bin/sh).
+ *
+ *   sh -c CMD [ARG0 ARGS...]     records CMD
+ *   sh [ARGS...]                 records "sh ARGS..." (scripts, stdin)
+ *
+ * Every command text is appended to the root's /var/log/commands, one
+ * record per line, a backslash written as "\\" and a newline as "\n", in
+ * one O_APPEND write so that concurrent shells never interleave.  Then
+ * the command runs with the root as "/": chroot, chdir("/"), KP7_ROOT=/
+ * (programs inside still know they are sandboxed, and their own commands
+ * come back here, which records again but does not chroot twice) and the
+ * root's real shell.  The real shell preserves the caller's blocked
+ * signal mask in the commands it starts, which the programs rely on.
+ *
+ * The root is KP7_ROOT; "/" means we are already inside.  Without a root,
+ * or when the root is not a sandbox (no /.kp7root marker) or cannot be
+ * entered, nothing runs: exit 127.  A recording shell must never run a
+ * command on the host.
+ */
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+
+#ifndef PROC_SUPER_MAGIC
+#define PROC_SUPER_MAGIC 0x9fa0
+#endif
+
+namespace {
+
+constexpr const char kRealShell[] = "/bin/bash";
+constexpr const char kMarker[] = "/.kp7root";
+constexpr const char kCommandLog[] = "/var/log/commands";
+constexpr const char kHostProc[] = "/.hostproc";
+
+[[noreturn]] void refuse(const char *what, int err)
+{
+	if (err)
+		fprintf(stderr, "kp7sh: %s: %s\n", what, strerror(err));
+	else
+		fprintf(stderr, "kp7sh: %s\n", what);
+	exit(127);
+}
+
+bool all_slashes(const char *s)
+{
+	for (; *s; s++)
+		if (*s != '/')
+			return false;
+	return true;
+}
+
+/* Appends `text` to `out` escaped for a one-line record; returns the end. */
+char *escape(char *out, const char *text)
+{
+	for (; *text; text++) {
+		if (*text == '\\') {
+			*out++ = '\\';
+			*out++ = '\\';
+		} else if (*text == '\n') {
+			*out++ = '\\';
+			*out++ = 'n';
+		} else {
+			*out++ = *text;
+		}
+	}
+	return out;
+}
+
+/* The record of one invocation, newline included; malloc'd. */
+char *make_record(int argc, char **argv, size_t *len)
+{
+	bool dash_c = argc >= 3 && !strcmp(argv[1], "-c");
+	size_t need = 8;
+	for (int i = 1; i < argc; i++)
+		need += 2 * strlen(argv[i]) + 1;
+	char *rec = (char *)malloc(need);
+	if (!rec)
+		return nullptr;
+	char *p = rec;
+	if (dash_c) {
+		p = escape(p, argv[2]);
+	} else {
+		p = escape(p, "sh");
+		for (int i = 1; i < argc; i++) {
+			*p++ = ' ';
+			p = escape(p, argv[i]);
+		}
+	}
+	*p++ = '\n';
+	*len = p - rec;
+	return rec;
+}
+
+/* One write, so that a record is never split by another shell's. */
+int record(int argc, char **argv)
+{
+	size_t len;
+	char *rec = make_record(argc, argv, &len);
+	if (!rec)
+		return ENOMEM;
+	int err = 0;
+	int fd = open(kCommandLog, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+	if (fd < 0) {
+		err = errno;
+	} else {
+		ssize_t n = write(fd, rec, len);
+		if (n != (ssize_t)len)
+			err = n < 0 ? errno : EIO;
+		close(fd);
+	}
+	free(rec);
+	return err;
+}
+
+/* Process lookups inside the root use the real procfs mounted here. */
+void set_procfs(void)
+{
+	struct statfs st;
+	if (statfs(kHostProc, &st) == 0 && st.f_type == PROC_SUPER_MAGIC)
+		setenv("KP7_PROCFS", kHostProc, 1);
+	else
+		unsetenv("KP7_PROCFS");
+}
+
+void enter_root(const char *root)
+{
+	if (!all_slashes(root)) {
+		if (chroot(root) < 0)
+			refuse(root, errno);
+		if (chdir("/") < 0)
+			refuse("chdir /", errno);
+	}
+	if (access(kMarker, F_OK) < 0)
+		refuse("not a sandbox root (no /.kp7root)", 0);
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+	if (argc < 1)
+		refuse("no arguments", 0);
+	const char *root = getenv("KP7_ROOT");
+	if (!root || !*root)
+		refuse("KP7_ROOT is not set; refusing to run a command on the host", 0);
+	enter_root(root);
+	int err = record(argc, argv);
+	if (err)
+		refuse(kCommandLog, err);
+	setenv("KP7_ROOT", "/", 1);
+	set_procfs();
+	/* Named "sh", the real shell behaves as the router's POSIX shell. */
+	argv[0] = (char *)"sh";
+	execv(kRealShell, argv);
+	refuse(kRealShell, errno);
+}
