@@ -14,6 +14,11 @@
  * root's real shell.  The real shell preserves the caller's blocked
  * signal mask in the commands it starts, which the programs rely on.
  *
+ * Commands inside also lose the capabilities that reach past a chroot
+ * (setting the clock, rebooting, loading modules, configuring the network,
+ * mounting, making device nodes, raw I/O), so that a stand-in missing
+ * from the root cannot be replaced by a real command that acts.
+ *
  * The root is KP7_ROOT; "/" means we are already inside.  Without a root,
  * or when the root is not a sandbox (no /.kp7root marker) or cannot be
  * entered, nothing runs: exit 127.  A recording shell must never run a
@@ -24,6 +29,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <linux/capability.h>
+#include <sys/prctl.h>
 #include <sys/statfs.h>
 #include <unistd.h>
 
@@ -37,6 +44,11 @@ constexpr const char kRealShell[] = "/bin/bash";
 constexpr const char kMarker[] = "/.kp7root";
 constexpr const char kCommandLog[] = "/var/log/commands";
 constexpr const char kHostProc[] = "/.hostproc";
+
+constexpr int kDroppedCaps[] = {
+	CAP_NET_ADMIN, CAP_SYS_MODULE, CAP_SYS_RAWIO, CAP_SYS_ADMIN,
+	CAP_SYS_BOOT, CAP_SYS_TIME, CAP_MKNOD, CAP_WAKE_ALARM,
+};
 
 [[noreturn]] void refuse(const char *what, int err)
 {
@@ -128,6 +140,14 @@ void set_procfs(void)
 		unsetenv("KP7_PROCFS");
 }
 
+/* From the bounding set: a root exec then no longer gets them back.
+ * Failure means we hold no such capability to begin with. */
+void drop_caps(void)
+{
+	for (int cap : kDroppedCaps)
+		prctl(PR_CAPBSET_DROP, cap, 0, 0, 0);
+}
+
 void enter_root(const char *root)
 {
 	if (!all_slashes(root)) {
@@ -153,6 +173,7 @@ int main(int argc, char **argv)
 	int err = record(argc, argv);
 	if (err)
 		refuse(kCommandLog, err);
+	drop_caps();
 	setenv("KP7_ROOT", "/", 1);
 	set_procfs();
 	/* Named "sh", the real shell behaves as the router's POSIX shell. */

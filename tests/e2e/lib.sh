@@ -1,0 +1,88 @@
+# lib.sh - sourced by every end-to-end test: fresh router roots, running
+# the real programs inside them, and one-line checks.
+#
+#   source "$KP7_SRC/tests/e2e/lib.sh"     # needs KP7_BUILD and KP7_SRC
+#   box_new                  fresh root in $BOX, removed when the script exits
+#   box_run PROG ARGS...     kp7box run $BOX PROG ARGS: sets $OUT, $ERR, $RC
+#                            (env prefixes work: KP7_TIME_START=5 box_run ...)
+#   box_cmds / box_log       recorded command texts / syslog lines
+#   box_standins             stand-in calls ("NAME ARGS...")
+#   box_reboot               power cycle
+#   expect NAME ACTUAL EXPECTED     exact comparison
+#   expect_rc NAME EXPECTED         compares $RC
+#   expect_match NAME TEXT REGEX    grep -E on TEXT
+#   done_testing             "N passed, N failed"; exit status 0 only if none failed
+
+: "${KP7_BUILD:?KP7_BUILD must name the bin directory of the build}"
+: "${KP7_SRC:?KP7_SRC must name the source directory}"
+
+KP7BOX=$KP7_BUILD/kp7box
+BOX=
+OUT= ERR= RC=
+_PASS=0 _FAIL=0 _BOXES=0
+_TMP=$(mktemp -d "${TMPDIR:-/tmp}/kp7e2e.XXXXXX") || exit 1
+trap 'rm -rf "$_TMP"' EXIT
+
+box_new() {
+	BOX=$_TMP/root$((++_BOXES))
+	"$KP7BOX" create "$BOX" || { echo "FAIL: kp7box create $BOX"; exit 1; }
+}
+
+box_run() {
+	"$KP7BOX" run "$BOX" "$@" >"$_TMP/out" 2>"$_TMP/err"
+	RC=$?
+	# The sentinel keeps trailing newlines, which $(...) would strip.
+	OUT=$(cat "$_TMP/out"; printf x)
+	OUT=${OUT%x}
+	ERR=$(cat "$_TMP/err"; printf x)
+	ERR=${ERR%x}
+}
+
+_box_file() {
+	[ ! -f "$BOX/$1" ] || cat "$BOX/$1"
+}
+
+box_cmds() { _box_file var/log/commands; }
+box_log() { _box_file var/log/messages; }
+box_standins() { _box_file var/log/standins; }
+box_reboot() { "$KP7BOX" reboot "$BOX"; }
+
+_pass() {
+	echo "PASS: $1"
+	_PASS=$((_PASS + 1))
+}
+
+_fail() {
+	echo "FAIL: $1"
+	_FAIL=$((_FAIL + 1))
+}
+
+expect() {
+	if [ "$2" == "$3" ]; then
+		_pass "$1"
+		return 0
+	fi
+	_fail "$1"
+	printf -- '--- expected\n%s\n--- actual\n%s\n---\n' "$3" "$2"
+	return 1
+}
+
+expect_rc() {
+	expect "$1" "$RC" "$2"
+}
+
+expect_match() {
+	if printf '%s' "$2" | grep -Eq -- "$3"; then
+		_pass "$1"
+		return 0
+	fi
+	_fail "$1"
+	printf -- '--- expected to match\n%s\n--- actual\n%s\n---\n' "$3" "$2"
+	return 1
+}
+
+done_testing() {
+	echo "$_PASS passed, $_FAIL failed"
+	[ "$_FAIL" -eq 0 ]
+	exit
+}
