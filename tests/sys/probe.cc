@@ -1,0 +1,180 @@
+/* The test binary's main, and the probe process the environment tests run. */
+#include "probe.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <syslog.h>
+#include <unistd.h>
+
+#include "sys.h"
+
+namespace {
+
+double monotonic(void)
+{
+	struct timespec ts;
+	clock_gettime(CLOCK_MONOTONIC, &ts);
+	return ts.tv_sec + ts.tv_nsec / 1e9;
+}
+
+void print_status(const char *what, int status)
+{
+	printf("%s %d\n", what, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+}
+
+int probe_popen(const char *cmd, const char *mode, const char *input)
+{
+	FILE *f = sys_popen(cmd, mode);
+	if (!f) {
+		printf("popen failed\n");
+		return 1;
+	}
+	char buf[256];
+	if (*mode == 'r')
+		while (fgets(buf, sizeof(buf), f))
+			fputs(buf, stdout);
+	else
+		fputs(input, f);
+	print_status("status", sys_pclose(f));
+	return 0;
+}
+
+/* One operation of the platform layer; prints what the test checks. */
+int run_probe(int argc, char **argv)
+{
+	const char *op = argc > 0 ? argv[0] : "";
+	if (!strcmp(op, "after") && argc > 2) {
+		sys_sleep(atoi(argv[1]));
+		return run_probe(argc - 2, argv + 2);
+	} else if (!strcmp(op, "path") && argc == 2) {
+		printf("[%s]\n", SysPath(argv[1]).c_str());
+	} else if (!strcmp(op, "shell")) {
+		printf("%s\n", sys_shell());
+	} else if (!strcmp(op, "time")) {
+		printf("%lld\n", (long long)sys_time());
+	} else if (!strcmp(op, "sleep") && argc == 2) {
+		long long before = sys_time();
+		double t0 = monotonic();
+		sys_sleep(atoi(argv[1]));
+		double real = monotonic() - t0;
+		printf("%lld %lld %.3f\n", before, (long long)sys_time(), real);
+	} else if (!strcmp(op, "system") && argc == 2) {
+		fflush(stdout);
+		print_status("status", sys_system(argv[1]));
+	} else if (!strcmp(op, "popen") && argc >= 3) {
+		return probe_popen(argv[1], argv[2], argc > 3 ? argv[3] : "");
+	} else if (!strcmp(op, "syslog") && argc == 4) {
+		sys_openlog(argv[1], 0, LOG_DAEMON);
+		sys_syslog(atoi(argv[2]), "%s", argv[3]);
+		sys_closelog();
+		printf("%d\n", (int)getpid());
+	} else {
+		fprintf(stderr, "unknown probe %s\n", op);
+		return 2;
+	}
+	return 0;
+}
+
+std::string self_exe(void)
+{
+	char buf[4096];
+	ssize_t n = readlink("/proc/self/exe", buf, sizeof(buf) - 1);
+	return n > 0 ? std::string(buf, n) : std::string();
+}
+
+}  // namespace
+
+ProbeResult probe(const std::vector<std::string> &env, const std::vector<std::string> &args)
+{
+	std::string exe = self_exe();
+	int fds[2];
+	if (pipe(fds) < 0)
+		return {-1, ""};
+	fflush(stdout);
+	pid_t pid = fork();
+	if (pid == 0) {
+		dup2(fds[1], 1);
+		close(fds[0]);
+		close(fds[1]);
+		for (const std::string &e : env) {
+			size_t eq = e.find('=');
+			if (eq == std::string::npos)
+				unsetenv(e.c_str());
+			else
+				setenv(e.substr(0, eq).c_str(), e.c_str() + eq + 1, 1);
+		}
+		std::vector<char *> argv;
+		argv.push_back((char *)exe.c_str());
+		argv.push_back((char *)"--probe");
+		for (const std::string &a : args)
+			argv.push_back((char *)a.c_str());
+		argv.push_back(nullptr);
+		execv(exe.c_str(), argv.data());
+		_exit(126);
+	}
+	close(fds[1]);
+	ProbeResult r{-1, ""};
+	char buf[4096];
+	ssize_t n;
+	while ((n = read(fds[0], buf, sizeof(buf))) > 0)
+		r.out.append(buf, n);
+	close(fds[0]);
+	waitpid(pid, &r.status, 0);
+	return r;
+}
+
+TempDir::TempDir()
+{
+	const char *tmp = getenv("TMPDIR");
+	char buf[512];
+	snprintf(buf, sizeof(buf), "%s/kp7sys.XXXXXX", tmp && *tmp ? tmp : "/tmp");
+	path = mkdtemp(buf) ? buf : "";
+}
+
+TempDir::~TempDir()
+{
+	if (path.empty())
+		return;
+	std::string cmd = "rm -rf '" + path + "'";
+	if (system(cmd.c_str()) != 0)
+		fprintf(stderr, "could not remove %s\n", path.c_str());
+}
+
+std::string read_all(const std::string &path)
+{
+	std::string s;
+	FILE *f = fopen(path.c_str(), "r");
+	if (!f)
+		return "<missing>";
+	char buf[4096];
+	size_t n;
+	while ((n = fread(buf, 1, sizeof(buf), f)) > 0)
+		s.append(buf, n);
+	fclose(f);
+	return s;
+}
+
+void write_file(const std::string &path, const std::string &text, int mode)
+{
+	FILE *f = fopen(path.c_str(), "w");
+	ASSERT_NE(f, nullptr) << path;
+	fputs(text.c_str(), f);
+	fclose(f);
+	chmod(path.c_str(), mode);
+}
+
+int main(int argc, char **argv)
+{
+	if (argc > 1 && !strcmp(argv[1], "--probe"))
+		return run_probe(argc - 2, argv + 2);
+	/* The in-process tests use host paths as they are. */
+	unsetenv("KP7_ROOT");
+	testing::InitGoogleTest(&argc, argv);
+	return RUN_ALL_TESTS();
+}
