@@ -1,0 +1,33 @@
+/* Shared by the store tests: private roots and forked children. */
+#ifndef KP7_TESTS_STORE_HELPERS_H
+#define KP7_TESTS_STORE_HELPERS_H
+
+#include <functional>
+#include <string>
+#include <vector>
+
+/* A fresh directory used as KP7_ROOT, removed with everything in it. */
+struct TempRoot {
+	std::string path;
+	TempRoot();
+	~TempRoot();
+	std::string operator/(const std::string &rel) const { return path + "/" + rel; }
+};
+
+/* Runs fn in a child with KP7_ROOT=root (the store caches its root and
+ * its sets per process); true when the child saw no failure. */
+bool in_root(const TempRoot &root, const std::function<void()> &fn);
+
+std::vector<unsigned char> read_all(const std::string &path);
+void write_all(const std::string &path, const std::vector<unsigned char> &data);
+bool exists(const std::string &path);
+void remove_tree(const std::string &path);
+
+/* Runs a program of the build with KP7_ROOT=root; returns the exit status. */
+struct ToolRun {
+	int status;
+	std::string out, err;
+};
+ToolRun run_tool(const TempRoot &root, const std::vector<std::string> &argv);
+
+#endif
