@@ -1,0 +1,80 @@
+/* From the parsed command line to the handler, and its result to the caller. */
+#include "cui.h"
+
+#include <stdio.h>
+
+namespace {
+
+struct CommandEntry {
+	uint8_t command;
+	const char *name;	/* in the trace */
+	cui_handler_t *handler;
+};
+
+constexpr CommandEntry COMMANDS[] = {
+	{CUI_CMD_SET, "SET", cui_set},
+	{CUI_CMD_FLUSH, "FLUSH", cui_flush},
+	{CUI_CMD_GET, "GET", cui_get},
+	{CUI_CMD_INFO, "INFO", cui_info},
+	{CUI_CMD_LOAD, "LOAD", cui_load},
+	{CUI_CMD_TEXT_CONF, "TEXT CONF", cui_text_config},
+};
+
+/* Trace names, indexed by the field's value. */
+constexpr const char *SET_TYPE_NAMES[] = {"None", "CURRENT", "DEFAULT", "FILE"};
+constexpr const char *OPERATION_NAMES[] = {"", "SAVE", "", "LOAD"};
+
+const CommandEntry *find_command(uint8_t command)
+{
+	for (const CommandEntry &e : COMMANDS)
+		if (e.command == command)
+			return &e;
+	return nullptr;
+}
+
+template <size_t N>
+const char *name_of(const char *const (&names)[N], uint8_t value, const char *other)
+{
+	return value < N ? names[value] : other;
+}
+
+}  // namespace
+
+void cui_trace_args(int argc, char **argv)
+{
+	const cui_soft_t *sc = cui_sc;
+	if (sc->debug_level < CUI_DL_TRACE)
+		return;
+	for (int i = 0; i < argc; i++)
+		printf("argv[%d] %s\n", i, argv[i]);
+	const CommandEntry *e = find_command(sc->command);
+	printf("program name %s\n", sc->prog_name);
+	printf("command %s\n", e ? e->name : "Unknown");
+	printf("set type  %s\n", name_of(SET_TYPE_NAMES, sc->set_type, "None"));
+	printf("operation type  %s\n", name_of(OPERATION_NAMES, sc->operation, ""));
+	printf("n_arg %d\n", sc->n_arg);
+	printf("filename %s\n", sc->filename);
+	printf("debug_level %d\n", sc->debug_level);
+}
+
+void cui_trace_operands(const cui_soft_t *sc, int argc, char **argv)
+{
+	for (int i = sc->n_arg; i < argc; i++)
+		printf("%s ", argv[i]);
+	printf("\n");
+}
+
+int cui_dispatch(int argc, char **argv)
+{
+	cui_soft_t *sc = cui_sc;
+	const CommandEntry *e = find_command(sc->command);
+	/* the parser lets no unknown command through; stay safe regardless */
+	int result = e ? e->handler(sc, argc, argv) : 2;
+	if (result == 0) {
+		if (sc->debug_level >= CUI_DL_SUCCESS)
+			printf("Succeed.\n");
+	} else if (sc->debug_level >= CUI_DL_ERROR) {
+		printf("%s", sc->msg);
+	}
+	return result & 0xff;
+}
