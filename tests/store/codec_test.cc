@@ -1,6 +1,7 @@
 /* Compressed blocks and configuration sections. */
 #include <string.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -73,7 +74,7 @@ TEST(StoreCodec, RoundTrips)
 		std::vector<uint8_t> comp, back(b.size() + 1, 0xee);
 		mib_encode(b.data(), b.size(), comp);
 		ASSERT_EQ((int)b.size(), Decode(comp.data(), comp.size(), back.data())) << b.size();
-		EXPECT_EQ(0, memcmp(b.data(), back.data(), b.size()));
+		EXPECT_TRUE(std::equal(b.begin(), b.end(), back.begin()));
 		EXPECT_EQ(0xee, back[b.size()]) << "nothing past the announced length";
 		if (!b.empty()) {
 			EXPECT_EQ(-1, DecodeBound(comp.data(), comp.size(), back.data(), b.size() - 1));
