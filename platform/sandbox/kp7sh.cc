@@ -56,7 +56,8 @@ constexpr int kDroppedCaps[] = {
 		fprintf(stderr, "kp7sh: %s: %s\n", what, strerror(err));
 	else
 		fprintf(stderr, "kp7sh: %s\n", what);
-	exit(127);
+	/* Not exit(): after a chroot nothing of the host may be needed. */
+	_exit(127);
 }
 
 bool all_slashes(const char *s)
@@ -148,16 +149,24 @@ void drop_caps(void)
 		prctl(PR_CAPBSET_DROP, cap, 0, 0, 0);
 }
 
+bool is_sandbox(const char *root)
+{
+	char marker[4096];
+	if (snprintf(marker, sizeof(marker), "%s%s", root, kMarker) >= (int)sizeof(marker))
+		return false;
+	return access(marker, F_OK) == 0;
+}
+
 void enter_root(const char *root)
 {
+	if (!is_sandbox(root))
+		refuse("not a sandbox root (no /.kp7root)", 0);
 	if (!all_slashes(root)) {
 		if (chroot(root) < 0)
 			refuse(root, errno);
 		if (chdir("/") < 0)
 			refuse("chdir /", errno);
 	}
-	if (access(kMarker, F_OK) < 0)
-		refuse("not a sandbox root (no /.kp7root)", 0);
 }
 
 }  // namespace
