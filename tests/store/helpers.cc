@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include <gtest/gtest.h>
+#include "../emu_exec.h"
 
 TempRoot::TempRoot()
 {
@@ -113,7 +114,7 @@ ToolRun run_tool(const TempRoot &root, const std::vector<std::string> &argv)
 		for (const std::string &a : argv)
 			args.push_back(const_cast<char *>(a.c_str()));
 		args.push_back(nullptr);
-		execv(prog.c_str(), args.data());
+		emu_execv(prog.c_str(), args.data());
 		_exit(127);
 	}
 	close(out[1]);

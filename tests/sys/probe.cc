@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "sys.h"
+#include "../emu_exec.h"
 
 namespace {
 
@@ -115,7 +116,7 @@ ProbeResult probe(const std::vector<std::string> &env, const std::vector<std::st
 		for (const std::string &a : args)
 			argv.push_back((char *)a.c_str());
 		argv.push_back(nullptr);
-		execv(exe.c_str(), argv.data());
+		emu_execv(exe.c_str(), argv.data());
 		_exit(126);
 	}
 	close(fds[1]);
