@@ -2,7 +2,6 @@
 #include "sys.h"
 
 #include <errno.h>
-#include <math.h>
 #include <stdlib.h>
 
 namespace {
@@ -30,7 +29,7 @@ __attribute__((constructor)) void sim_init(void)
 	const char *rate = getenv("KP7_TIME_RATE");
 	sim.anchor = monotonic();
 	sim.rate = rate && *rate ? strtod(rate, nullptr) : 1.0;
-	if (!(sim.rate > 0) || !isfinite(sim.rate))
+	if (!(sim.rate > 0) || !(sim.rate < 1e9))
 		sim.rate = 1.0;
 	sim.on = (start && *start) || sim.rate != 1.0;
 	if (start && *start) {
@@ -66,12 +65,17 @@ time_t sys_time(void)
 {
 	if (!sim.on)
 		return time(nullptr);
-	return (time_t)floor(sim_now());
+	/* Whole seconds, rounded down also before 1970. */
+	double now = sim_now();
+	time_t t = (time_t)now;
+	return t > now ? t - 1 : t;
 }
 
 unsigned sys_sleep(unsigned seconds)
 {
-	return (unsigned)ceil(sim_sleep(seconds));
+	double left = sim_sleep(seconds);
+	unsigned whole = (unsigned)left;
+	return whole < left ? whole + 1 : whole;
 }
 
 void sys_usleep(unsigned long usec)
