@@ -5,20 +5,14 @@
 
 #include "apmib.h"
 #include "be.h"
-#include "mibval.h"
 
 namespace {
 
 constexpr uint8_t kMagic[4] = {'K', 'P', '7', 'M'};
 
-bool is_number(const MibRec *rec)
+constexpr bool is_number(const MibRec &r)
 {
-	return rec->type == BYTE_T || rec->type == WORD_T || rec->type == DWORD_T;
-}
-
-int nets_of(const MibRec *rec)
-{
-	return rec->flags & MIB_F_WLAN ? 2 : 1;
+	return r.type == BYTE_T || r.type == WORD_T || r.type == DWORD_T;
 }
 
 /* Whether a record has a stored value in a set of this kind. */
@@ -27,35 +21,128 @@ bool stored(const MibRec *rec, int kind)
 	return mib_in_set(rec, kind) && !(rec->flags & MIB_F_RO);
 }
 
-void factory_slot(const MibRec *rec, const char *text, std::vector<uint8_t> &slot)
+constexpr int hex_digit(char c)
 {
-	if (rec->flags & MIB_F_LIST) {
-		slot.clear();
-		return;
-	}
-	unsigned char buf[MIB_API_MAX] = {0};
-	/* The table is ours: a value it cannot parse is a build fault. */
-	if (mib_text_to_api(rec, text, buf) < 0 || mib_slot_from_api(rec, buf, slot) < 0)
-		__builtin_trap();
+	return c >= '0' && c <= '9' ? c - '0' :
+	       c >= 'a' && c <= 'f' ? c - 'a' + 10 :
+	       c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
 }
+
+/* Decimal digits up to `stop` (or the end); -1 on anything else. */
+constexpr int64_t decimal(const char *&s, char stop)
+{
+	int64_t v = 0;
+	if (*s < '0' || *s > '9')
+		return -1;
+	for (; *s && *s != stop; s++) {
+		if (*s < '0' || *s > '9' || v > 0xffffffffll)
+			return -1;
+		v = v * 10 + (*s - '0');
+	}
+	return v;
+}
+
+constexpr bool dotted_quad(const char *s, uint8_t *out)
+{
+	for (int i = 0; i < 4; i++) {
+		int64_t v = decimal(s, '.');
+		if (v < 0 || v > 255 || (i < 3 ? *s++ != '.' : *s != 0))
+			return false;
+		out[i] = (uint8_t)v;
+	}
+	return true;
+}
+
+/*
+ * A factory value as the table writes it (decimal numbers, dotted
+ * addresses, plain strings, hex bytes) into its slot form.  The table is
+ * checked with this while compiling, so at run time it cannot fail; it
+ * stays this small so that building a factory set costs next to nothing.
+ */
+constexpr bool factory_value(const MibRec &r, const char *text, uint8_t *slot)
+{
+	if (is_number(r)) {
+		int64_t v = decimal(text, 0);
+		if (v < 0 || *text || (r.size < 4 && v >> (8 * r.size)))
+			return false;
+		for (unsigned i = r.size; i-- > 0; v >>= 8)
+			slot[i] = (uint8_t)v;
+		return true;
+	}
+	if (r.type == IA_T)
+		return r.size == 4 && dotted_quad(text, slot);
+	size_t n = 0;
+	while (text[n])
+		n++;
+	if (r.type == STRING_T) {
+		for (size_t i = 0; i < n && n < r.size; i++)
+			slot[i] = (uint8_t)text[i];
+		return n < r.size;
+	}
+	if (r.type != BYTE5_T && r.type != BYTE6_T && r.type != BYTE13_T)
+		return false;
+	for (size_t i = 0; i < r.size && 2 * i + 1 < n; i++) {
+		int hi = hex_digit(text[2 * i]), lo = hex_digit(text[2 * i + 1]);
+		if (hi < 0 || lo < 0)
+			return false;
+		slot[i] = (uint8_t)(hi << 4 | lo);
+	}
+	return n == 2u * r.size;
+}
+
+constexpr bool factory_values_sound()
+{
+	for (const MibRec &r : kMibTab) {
+		uint8_t slot[1024] = {};
+		if (r.size > sizeof(slot))
+			return false;
+		if ((r.flags & (MIB_F_LIST | MIB_F_RO)) == 0 &&
+		    (!factory_value(r, r.def, slot) || (r.def1 && !factory_value(r, r.def1, slot))))
+			return false;
+	}
+	return true;
+}
+static_assert(factory_values_sound(), "a factory value in the parameter table is malformed");
+
+struct CrcTable {
+	uint32_t v[256];
+};
+
+constexpr CrcTable make_crc_table()
+{
+	CrcTable t{};
+	for (uint32_t i = 0; i < 256; i++) {
+		uint32_t c = i;
+		for (int k = 0; k < 8; k++)
+			c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+		t.v[i] = c;
+	}
+	return t;
+}
+
+constexpr CrcTable kCrc = make_crc_table();
 
 /* One record of a file applied to the set; values that no longer fit
  * this layout are skipped and keep their factory value. */
 void apply_record(MibSet &set, const MibRec *rec, int net, const uint8_t *p, size_t n)
 {
-	std::vector<uint8_t> &slot = set.at(rec, net);
+	uint8_t *slot = set.value(rec, net);
 	if (rec->flags & MIB_F_LIST) {
-		if (n % rec->size == 0 && n / rec->size <= rec->cap)
-			slot.assign(p, p + n);
-	} else if (is_number(rec)) {
+		size_t room = (size_t)rec->cap * rec->size;
+		if (n % rec->size == 0 && n <= room) {
+			memcpy(slot, p, n);
+			memset(slot + n, 0, room - n);
+			set.count(rec) = (uint8_t)(n / rec->size);
+		}
+	} else if (is_number(*rec)) {
 		if (n >= 1 && n <= 4)
-			be_put(slot.data(), rec->size, be_get(p, (unsigned)n));
+			be_put(slot, rec->size, be_get(p, (unsigned)n));
 	} else if (rec->type == STRING_T) {
 		size_t keep = strnlen((const char *)p, n < rec->size ? n : rec->size - 1u);
-		slot.assign(rec->size, 0);
-		memcpy(slot.data(), p, keep);
+		memcpy(slot, p, keep);
+		memset(slot + keep, 0, rec->size - keep);
 	} else if (n == rec->size) {
-		slot.assign(p, p + n);
+		memcpy(slot, p, n);
 	}
 }
 
@@ -64,91 +151,86 @@ void apply_record(MibSet &set, const MibRec *rec, int net, const uint8_t *p, siz
 void mibset_factory(MibSet &set, int kind)
 {
 	set.kind = kind;
-	set.slot.assign(2 * kMibCount, {});
-	for (size_t i = 0; i < kMibCount; i++) {
-		const MibRec *rec = &kMibTab[i];
-		if (!stored(rec, kind))
+	memset(set.bytes, 0, sizeof(set.bytes));
+	for (const MibRec &r : kMibTab) {
+		if (!stored(&r, kind) || (r.flags & MIB_F_LIST))
 			continue;
-		factory_slot(rec, rec->def, set.at(rec, 0));
-		if (rec->flags & MIB_F_WLAN)
-			factory_slot(rec, rec->def1 ? rec->def1 : rec->def, set.at(rec, 1));
+		factory_value(r, r.def, set.value(&r, 0));
+		if (r.flags & MIB_F_WLAN)
+			factory_value(r, r.def1 ? r.def1 : r.def, set.value(&r, 1));
 	}
 }
 
-int mib_slot_from_api(const MibRec *rec, const void *buf, std::vector<uint8_t> &slot)
+int mib_slot_from_api(const MibRec *rec, const void *buf, uint8_t *slot)
 {
-	if (is_number(rec)) {
+	if (is_number(*rec)) {
 		uint32_t v;
 		memcpy(&v, buf, sizeof(v));
-		slot.assign(rec->size, 0);
-		be_put(slot.data(), rec->size, v); /* keeps the low bits */
+		be_put(slot, rec->size, v); /* keeps the low bits */
 		return 0;
 	}
 	const uint8_t *p = (const uint8_t *)buf;
 	if (rec->type == STRING_T) {
-		if (!memchr(p, 0, rec->size))
+		const uint8_t *end = (const uint8_t *)memchr(p, 0, rec->size);
+		if (!end)
 			return -1;
-		slot.assign(rec->size, 0);
-		memcpy(slot.data(), p, strlen((const char *)p));
+		memcpy(slot, p, (size_t)(end - p));
+		memset(slot + (end - p), 0, rec->size - (size_t)(end - p));
 		return 0;
 	}
-	slot.assign(p, p + rec->size);
+	memcpy(slot, p, rec->size);
 	return 0;
 }
 
-void mib_slot_to_api(const MibRec *rec, const std::vector<uint8_t> &slot, void *buf)
+void mib_slot_to_api(const MibRec *rec, MibView slot, void *buf)
 {
-	if (is_number(rec)) {
-		uint32_t v = be_get(slot.data(), rec->size);
+	if (is_number(*rec)) {
+		uint32_t v = be_get(slot.data, rec->size);
 		memcpy(buf, &v, sizeof(v));
 		return;
 	}
-	memcpy(buf, slot.data(), rec->size);
+	memcpy(buf, slot.data, rec->size);
 }
 
 uint32_t mib_crc32(const uint8_t *data, size_t len)
 {
-	static uint32_t table[256];
-	if (!table[1]) {
-		for (uint32_t i = 0; i < 256; i++) {
-			uint32_t c = i;
-			for (int k = 0; k < 8; k++)
-				c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-			table[i] = c;
-		}
-	}
 	uint32_t crc = 0xffffffffu;
 	for (size_t i = 0; i < len; i++)
-		crc = table[(crc ^ data[i]) & 0xff] ^ (crc >> 8);
+		crc = kCrc.v[(crc ^ data[i]) & 0xff] ^ (crc >> 8);
 	return crc ^ 0xffffffffu;
+}
+
+size_t mibset_write(const MibSet &set, uint32_t layout, uint8_t *out)
+{
+	uint8_t *p = out + MIB_FILE_HEADER;
+	for (const MibRec &r : kMibTab) {
+		if (!stored(&r, set.kind))
+			continue;
+		for (int net = 0; net < (int)mib_nets(r); net++) {
+			MibView v = set.at(&r, net);
+			size_t n = r.type == STRING_T ? strnlen((const char *)v.data, v.size) : v.size;
+			put_be32(p, (uint32_t)r.id);
+			p[4] = (uint8_t)net;
+			put_be16(p + 5, (uint16_t)n);
+			memcpy(p + 7, v.data, n);
+			p += 7 + n;
+		}
+	}
+	size_t len = (size_t)(p - out);
+	memcpy(out, kMagic, sizeof(kMagic));
+	put_be16(out + 4, MIB_FILE_FORMAT);
+	out[6] = (uint8_t)set.kind;
+	out[7] = 0;
+	put_be32(out + 8, layout);
+	put_be32(out + 12, (uint32_t)(len - MIB_FILE_HEADER));
+	put_be32(out + len, mib_crc32(out, len));
+	return len + 4;
 }
 
 void mibset_serialize(const MibSet &set, uint32_t layout, std::vector<uint8_t> &out)
 {
-	out.assign(MIB_FILE_HEADER, 0);
-	for (size_t i = 0; i < kMibCount; i++) {
-		const MibRec *rec = &kMibTab[i];
-		if (!stored(rec, set.kind))
-			continue;
-		for (int net = 0; net < nets_of(rec); net++) {
-			const std::vector<uint8_t> &v = set.at(rec, net);
-			size_t n = rec->type == STRING_T ? strnlen((const char *)v.data(), v.size()) : v.size();
-			uint8_t head[7];
-			put_be32(head, (uint32_t)rec->id);
-			head[4] = (uint8_t)net;
-			put_be16(head + 5, (uint16_t)n);
-			out.insert(out.end(), head, head + sizeof(head));
-			out.insert(out.end(), v.begin(), v.begin() + n);
-		}
-	}
-	memcpy(out.data(), kMagic, sizeof(kMagic));
-	put_be16(&out[4], MIB_FILE_FORMAT);
-	out[6] = (uint8_t)set.kind;
-	put_be32(&out[8], layout);
-	put_be32(&out[12], (uint32_t)(out.size() - MIB_FILE_HEADER));
-	uint8_t crc[4];
-	put_be32(crc, mib_crc32(out.data(), out.size()));
-	out.insert(out.end(), crc, crc + 4);
+	out.resize(kMibLayout.file_max);
+	out.resize(mibset_write(set, layout, out.data()));
 }
 
 static int check_header(const uint8_t *d, size_t len)
@@ -183,7 +265,7 @@ int mibset_parse(const uint8_t *d, size_t len, MibSet &set, uint32_t *layout)
 			return -1;
 		MibRef ref = mib_lookup(id);
 		if (ref.rec && ref.role == (ref.rec->flags & MIB_F_LIST ? MIB_READ : MIB_VALUE) &&
-		    stored(ref.rec, set.kind) && net < nets_of(ref.rec))
+		    stored(ref.rec, set.kind) && net < (int)mib_nets(*ref.rec))
 			apply_record(set, ref.rec, net, d + pos, n);
 		pos += n;
 	}

@@ -12,6 +12,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "apmib.h"
+
 enum {
 	MIB_F_WLAN = 1, /* one value per wireless network (vwlan_idx 0, 1) */
 	MIB_F_HW = 2,   /* lives in the hardware set */
@@ -39,15 +41,20 @@ struct MibRef {
 	MibRole role;
 };
 
-extern const MibRec kMibTab[];
-extern const size_t kMibCount;
+#include "mibparams.h"
+
+inline constexpr size_t kMibCount = sizeof(kMibTab) / sizeof(kMibTab[0]);
 
 /* The layout version compiled in; the root's /etc/mib_version overrides. */
 #define MIB_LAYOUT_VERSION 7
 
 /* Sets: kind codes of apmib.h. */
 bool mib_in_set(const MibRec *rec, int kind);
-size_t mib_index(const MibRec *rec);
+
+inline size_t mib_index(const MibRec *rec)
+{
+	return (size_t)(rec - kMibTab);
+}
 
 /* Store number -> record and role; rec null when unknown. */
 MibRef mib_lookup(int id);

@@ -58,20 +58,26 @@ constexpr const char *kLockFile = "/var/apmib/lock";
 
 /* Identity of a file as last seen; a replaced file has another inode. */
 struct Stamp {
-	bool exists = false;
-	dev_t dev = 0;
-	ino_t ino = 0;
-	off_t size = 0;
-	struct timespec mtime = {0, 0};
+	bool exists;
+	dev_t dev;
+	ino_t ino;
+	off_t size;
+	struct timespec mtime;
 };
 
+/* Plain data only: zeroed at start, nothing to construct or destroy. */
 struct Cache {
-	bool valid = false;
+	bool valid;
+	bool from_work; /* the set came from the working copy */
 	Stamp work, flash;
 	MibSet set;
 };
 
 Cache caches[sizeof(kSets) / sizeof(kSets[0])];
+
+/* Settings files are read whole into this one buffer: every program is
+ * single-threaded and a file is parsed before the next one is read. */
+uint8_t file_buf[MIB_FILE_MAX + 1];
 
 int set_index(int kind)
 {
@@ -83,7 +89,7 @@ int set_index(int kind)
 
 Stamp stamp_of(const char *path)
 {
-	Stamp s;
+	Stamp s = {};
 	struct stat st;
 	if (!path || stat(SysPath(path), &st) < 0)
 		return s;
@@ -104,12 +110,12 @@ bool same(const Stamp &a, const Stamp &b)
 /* 1 loaded, 0 no such file, -1 present but not a good file of this set. */
 int load_file(const char *path, int kind, MibSet &set)
 {
-	if (sys_access(path, F_OK) < 0 && errno == ENOENT)
+	ssize_t n = sys_read_file(path, file_buf, sizeof(file_buf));
+	if (n < 0 && errno == ENOENT)
 		return 0;
-	std::vector<uint8_t> data;
-	if (mib_read_file(path, data) < 0)
+	if (n < 0 || n > MIB_FILE_MAX)
 		return -1;
-	if (mibset_parse(data.data(), data.size(), set, nullptr) < 0 || set.kind != kind)
+	if (mibset_parse(file_buf, (size_t)n, set, nullptr) < 0 || set.kind != kind)
 		return -1;
 	return 1;
 }
@@ -118,13 +124,18 @@ MibSet &load(int idx, bool force)
 {
 	const SetFiles &f = kSets[idx];
 	Cache &c = caches[idx];
-	Stamp w = stamp_of(f.work), fl = stamp_of(f.flash);
+	Stamp w = stamp_of(f.work);
+	/* a set read from its working copy does not depend on the flash copy */
+	if (!force && c.valid && c.from_work && same(w, c.work))
+		return c.set;
+	Stamp fl = stamp_of(f.flash);
 	if (!force && c.valid && same(w, c.work) && same(fl, c.flash))
 		return c.set;
 	c.work = w;
 	c.flash = fl;
 	c.valid = true;
 	int rw = f.work ? load_file(f.work, f.kind, c.set) : 0;
+	c.from_work = rw > 0;
 	if (rw > 0)
 		return c.set;
 	int rf = load_file(f.flash, f.kind, c.set);
@@ -171,10 +182,10 @@ int write_file(const char *path, const uint8_t *data, size_t len)
 int write_set(int idx, const MibSet &set, bool to_flash)
 {
 	const SetFiles &f = kSets[idx];
-	std::vector<uint8_t> out;
-	mibset_serialize(set, mib_layout_version(), out);
+	uint8_t out[kMibLayout.file_max];
+	size_t len = mibset_write(set, mib_layout_version(), out);
 	caches[idx].valid = false;
-	return write_file(to_flash || !f.work ? f.flash : f.work, out.data(), out.size());
+	return write_file(to_flash || !f.work ? f.flash : f.work, out, len);
 }
 
 /* The network a per-network parameter refers to now, or -1. */
@@ -206,8 +217,8 @@ int mib_read(int kind, int id, void *buf)
 		memcpy(buf, &v, sizeof(v));
 		return 1;
 	}
-	const std::vector<uint8_t> &slot = load(home_set(rec, kind), false).at(rec, net);
-	uint32_t count = rec->flags & MIB_F_LIST ? (uint32_t)(slot.size() / rec->size) : 0;
+	MibView slot = load(home_set(rec, kind), false).at(rec, net);
+	uint32_t count = rec->flags & MIB_F_LIST ? (uint32_t)(slot.size / rec->size) : 0;
 	unsigned n = *(const uint8_t *)buf;
 	switch (ref.role) {
 	case MIB_VALUE:
@@ -219,39 +230,48 @@ int mib_read(int kind, int id, void *buf)
 	case MIB_READ:
 		if (n < 1 || n > count)
 			return 0;
-		memcpy(buf, slot.data() + (n - 1) * rec->size, rec->size);
+		memcpy(buf, slot.data + (n - 1) * rec->size, rec->size);
 		return 1;
 	default:
 		return 0;
 	}
 }
 
-bool change(const MibRec *rec, MibRole role, const void *buf, std::vector<uint8_t> &slot)
+/* Lists keep their entries packed from the first, the rest zeroed. */
+bool change_list(MibSet &set, const MibRec *rec, MibRole role, const uint8_t *p)
 {
-	const uint8_t *p = (const uint8_t *)buf;
-	size_t size = rec->size, count = (rec->flags & MIB_F_LIST) ? slot.size() / size : 0;
+	uint8_t *e = set.value(rec, 0);
+	uint8_t &count = set.count(rec);
+	size_t size = rec->size;
 	switch (role) {
-	case MIB_VALUE:
-		return mib_slot_from_api(rec, buf, slot) == 0;
 	case MIB_ADD:
 		if (count >= rec->cap)
 			return false;
-		slot.insert(slot.end(), p, p + size);
+		memcpy(e + count++ * size, p, size);
 		return true;
 	case MIB_DEL:
 		for (size_t i = 0; i < count; i++) {
-			if (!memcmp(slot.data() + i * size, p, size)) {
-				slot.erase(slot.begin() + i * size, slot.begin() + (i + 1) * size);
-				return true;
-			}
+			if (memcmp(e + i * size, p, size))
+				continue;
+			memmove(e + i * size, e + (i + 1) * size, (count - 1 - i) * size);
+			memset(e + --count * size, 0, size);
+			return true;
 		}
 		return false;
 	case MIB_DELALL:
-		slot.clear();
+		memset(e, 0, count * size);
+		count = 0;
 		return true;
 	default:
 		return false;
 	}
+}
+
+bool change(MibSet &set, const MibRec *rec, int net, MibRole role, const void *buf)
+{
+	if (role == MIB_VALUE)
+		return mib_slot_from_api(rec, buf, set.value(rec, net)) == 0;
+	return (rec->flags & MIB_F_LIST) && change_list(set, rec, role, (const uint8_t *)buf);
 }
 
 int mib_write(int kind, int id, void *buf)
@@ -268,7 +288,7 @@ int mib_write(int kind, int id, void *buf)
 	if (!lock.ok())
 		return 0;
 	MibSet &set = load(idx, true);
-	if (!change(rec, ref.role, buf, set.at(rec, net)))
+	if (!change(set, rec, net, ref.role, buf))
 		return 0;
 	return write_set(idx, set, false) == 0;
 }
