@@ -152,12 +152,14 @@ void mibset_factory(MibSet &set, int kind)
 {
 	set.kind = kind;
 	memset(set.bytes, 0, sizeof(set.bytes));
-	for (const MibRec &r : kMibTab) {
+	for (size_t i = 0; i < kMibCount; i++) {
+		const MibRec &r = kMibTab[i];
 		if (!stored(&r, kind) || (r.flags & MIB_F_LIST))
 			continue;
-		factory_value(r, r.def, set.value(&r, 0));
+		uint8_t *v = set.bytes + kMibLayout.off[i];
+		factory_value(r, r.def, v);
 		if (r.flags & MIB_F_WLAN)
-			factory_value(r, r.def1 ? r.def1 : r.def, set.value(&r, 1));
+			factory_value(r, r.def1 ? r.def1 : r.def, v + r.size);
 	}
 }
 
@@ -203,16 +205,19 @@ uint32_t mib_crc32(const uint8_t *data, size_t len)
 size_t mibset_write(const MibSet &set, uint32_t layout, uint8_t *out)
 {
 	uint8_t *p = out + MIB_FILE_HEADER;
-	for (const MibRec &r : kMibTab) {
+	for (size_t i = 0; i < kMibCount; i++) {
+		const MibRec &r = kMibTab[i];
 		if (!stored(&r, set.kind))
 			continue;
-		for (int net = 0; net < (int)mib_nets(r); net++) {
-			MibView v = set.at(&r, net);
-			size_t n = r.type == STRING_T ? strnlen((const char *)v.data, v.size) : v.size;
+		const uint8_t *v = set.bytes + kMibLayout.off[i];
+		size_t list = r.flags & MIB_F_LIST ? (size_t)*v++ * r.size : 0;
+		for (unsigned net = 0; net < mib_nets(r); net++, v += r.size) {
+			size_t n = r.flags & MIB_F_LIST ? list :
+				   r.type == STRING_T ? strnlen((const char *)v, r.size) : r.size;
 			put_be32(p, (uint32_t)r.id);
 			p[4] = (uint8_t)net;
 			put_be16(p + 5, (uint16_t)n);
-			memcpy(p + 7, v.data, n);
+			memcpy(p + 7, v, n);
 			p += 7 + n;
 		}
 	}

@@ -111,12 +111,6 @@ static_assert(index_sound(), "store numbers must be unique and fit the lookup ke
 
 }  // namespace
 
-bool mib_in_set(const MibRec *rec, int kind)
-{
-	bool hw = rec->flags & MIB_F_HW;
-	return kind == HW_SETTING ? hw : !hw;
-}
-
 int mib_list_count_id(const MibRec *rec)
 {
 	return list_id(*rec, MIB_COUNT);

@@ -49,7 +49,11 @@ inline constexpr size_t kMibCount = sizeof(kMibTab) / sizeof(kMibTab[0]);
 #define MIB_LAYOUT_VERSION 7
 
 /* Sets: kind codes of apmib.h. */
-bool mib_in_set(const MibRec *rec, int kind);
+inline bool mib_in_set(const MibRec *rec, int kind)
+{
+	bool hw = rec->flags & MIB_F_HW;
+	return kind == HW_SETTING ? hw : !hw;
+}
 
 inline size_t mib_index(const MibRec *rec)
 {
