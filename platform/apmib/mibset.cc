@@ -194,6 +194,36 @@ void mib_slot_to_api(const MibRec *rec, MibView slot, void *buf)
 	memcpy(buf, slot.data, rec->size);
 }
 
+bool mibset_list_add(MibSet &set, const MibRec *rec, const uint8_t *entry)
+{
+	uint8_t &count = set.count(rec);
+	if (count >= rec->cap)
+		return false;
+	memcpy(set.value(rec, 0) + count++ * rec->size, entry, rec->size);
+	return true;
+}
+
+bool mibset_list_del(MibSet &set, const MibRec *rec, const uint8_t *entry)
+{
+	uint8_t *e = set.value(rec, 0);
+	uint8_t &count = set.count(rec);
+	size_t size = rec->size;
+	for (size_t i = 0; i < count; i++) {
+		if (memcmp(e + i * size, entry, size))
+			continue;
+		memmove(e + i * size, e + (i + 1) * size, (count - 1 - i) * size);
+		memset(e + --count * size, 0, size);
+		return true;
+	}
+	return false;
+}
+
+void mibset_list_clear(MibSet &set, const MibRec *rec)
+{
+	memset(set.value(rec, 0), 0, (size_t)set.count(rec) * rec->size);
+	set.count(rec) = 0;
+}
+
 uint32_t mib_crc32(const uint8_t *data, size_t len)
 {
 	uint32_t crc = 0xffffffffu;

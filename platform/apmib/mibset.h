@@ -116,6 +116,13 @@ int mib_slot_from_api(const MibRec *rec, const void *buf, uint8_t *slot);
 /* slot -> apmib_get buffer (the record's size; 4 bytes for numbers). */
 void mib_slot_to_api(const MibRec *rec, MibView slot, void *buf);
 
+/* List edits.  Entries stay packed from the first and the room after them
+ * zeroed.  Adding fails when the list is full, deleting (the first entry
+ * equal to `entry`) when there is none. */
+bool mibset_list_add(MibSet &set, const MibRec *rec, const uint8_t *entry);
+bool mibset_list_del(MibSet &set, const MibRec *rec, const uint8_t *entry);
+void mibset_list_clear(MibSet &set, const MibRec *rec);
+
 uint32_t mib_crc32(const uint8_t *data, size_t len);
 
 /* The set in file form into `out`, which holds kMibLayout.file_max bytes;

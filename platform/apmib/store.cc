@@ -237,30 +237,15 @@ int mib_read(int kind, int id, void *buf)
 	}
 }
 
-/* Lists keep their entries packed from the first, the rest zeroed. */
 bool change_list(MibSet &set, const MibRec *rec, MibRole role, const uint8_t *p)
 {
-	uint8_t *e = set.value(rec, 0);
-	uint8_t &count = set.count(rec);
-	size_t size = rec->size;
 	switch (role) {
 	case MIB_ADD:
-		if (count >= rec->cap)
-			return false;
-		memcpy(e + count++ * size, p, size);
-		return true;
+		return mibset_list_add(set, rec, p);
 	case MIB_DEL:
-		for (size_t i = 0; i < count; i++) {
-			if (memcmp(e + i * size, p, size))
-				continue;
-			memmove(e + i * size, e + (i + 1) * size, (count - 1 - i) * size);
-			memset(e + --count * size, 0, size);
-			return true;
-		}
-		return false;
+		return mibset_list_del(set, rec, p);
 	case MIB_DELALL:
-		memset(e, 0, count * size);
-		count = 0;
+		mibset_list_clear(set, rec);
 		return true;
 	default:
 		return false;
