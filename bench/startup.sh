@@ -13,7 +13,9 @@ bin=$(cd "$bin" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-cc -O2 -o "$work/spawn" "$here/spawn.c"
+# The launcher is static and small: a child's peak resident set counts
+# its parent's at the fork, so a big launcher would inflate every figure.
+cc -O2 -static -o "$work/spawn" "$here/spawn.c"
 cc -O2 -static -o "$work/noop" "$here/noop.c"
 "$bin/kp7box" create "$work/root" >/dev/null
 export KP7_ROOT=$work/root
@@ -50,13 +52,16 @@ rm -rf "$KP7_ROOT/var/apmib" "$KP7_ROOT/flash/apmib"
 echo "kp7cui -f -t c, factory:     $(instructions "$kp7cui" -f -t c)"
 echo "flash get WLAN_SSID:         $(instructions "$work/root/bin/flash" get WLAN_SSID)"
 
-echo "== peak resident memory"
-"$work/spawn" 5 "$kp7cui" -f -t c | sed 's/.*maxrss_kb=/kp7cui -f -t c: KiB /'
+echo "== peak resident memory (KiB)"
+echo "static C no-op:   $("$work/spawn" 5 "$work/noop" | sed 's/.*maxrss_kb=//')"
+echo "usage error:      $("$work/spawn" 5 "$kp7cui" | sed 's/.*maxrss_kb=//')"
+echo "-f -t c:          $("$work/spawn" 5 "$kp7cui" -f -t c | sed 's/.*maxrss_kb=//')"
 
 echo "== run-time libraries"
 for p in kp7cui flash cfgburn mibtool; do
 	[ -x "$bin/$p" ] || continue
-	printf '%-8s %s\n' "$p" "$(readelf -d "$bin/$p" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p' | tr '\n' ' ')"
+	libs=$(readelf -d "$bin/$p" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p' | tr '\n' ' ')
+	printf '%-8s %s\n' "$p" "${libs:-(statically linked)}"
 done
 
 echo "== store files touched by read-only use"
