@@ -17,6 +17,8 @@ out=${KP7_OUT:-$top/build}
 jobs=${KP7_JOBS:-2}
 summary=()
 failed=0
+all_passed=0
+all_failed=0
 
 bash "$top/tools/setup.sh" || exit 1
 
@@ -35,13 +37,24 @@ step() {
 		! cmake --build "$dir" -j "$jobs"; then
 		summary+=("$name: BUILD FAILED")
 		failed=1
+		all_failed=$((all_failed + 1))
 		return
 	fi
 	log=$dir/ctest.log
 	(cd "$dir" && ctest -j "$jobs" --output-on-failure "${ctest_args[@]}") 2>&1 | tee "$log"
 	[ "${PIPESTATUS[0]}" -eq 0 ] || failed=1
 	end=$(date +%s)
-	summary+=("$name: $(grep -E 'tests passed|tests failed' "$log" | tail -n 1)" \
+	local line total bad
+	line=$(grep -E 'tests passed|tests failed' "$log" | tail -n 1)
+	total=$(sed -n 's/.* out of \([0-9]*\).*/\1/p' <<<"$line")
+	bad=$(sed -n 's/.*, \([0-9]*\) tests failed.*/\1/p' <<<"$line")
+	if [ -n "$total" ] && [ -n "$bad" ]; then
+		all_passed=$((all_passed + total - bad))
+		all_failed=$((all_failed + bad))
+	else
+		all_failed=$((all_failed + 1))
+	fi
+	summary+=("$name: $line" \
 		"$name: build and tests took $((end - start)) s")
 }
 
@@ -65,4 +78,5 @@ fi
 
 printf '\n==== summary\n'
 printf '%s\n' "${summary[@]}"
+echo "$all_passed passed, $all_failed failed"
 exit $failed
