@@ -89,6 +89,16 @@ int cui_dispatch(int argc, char **argv);
 /* Prints the operands still to be consumed, "%s " each, then a newline. */
 void cui_trace_operands(const cui_soft_t *sc, int argc, char **argv);
 
+/* printf() at debug level 7 and above only. */
+void cui_trace(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+
+/*
+ * A handler's failure: clears sc->msg (all 1024 bytes), writes
+ * "ERROR <code>: " and then `fmt` with its arguments, and returns `code`.
+ * The callers' texts are the messages without the "ERROR %u: " head.
+ */
+int cui_fail(cui_soft_t *sc, int code, const char *fmt, ...) __attribute__((format(printf, 3, 4)));
+
 /* ---- handlers ---- */
 
 cui_handler_t cui_flush;	/* -f: write a settings set to flash */

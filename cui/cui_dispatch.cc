@@ -1,7 +1,9 @@
 /* From the parsed command line to the handler, and its result to the caller. */
 #include "cui.h"
 
+#include <stdarg.h>
 #include <stdio.h>
+#include <string.h>
 
 namespace {
 
@@ -77,4 +79,25 @@ int cui_dispatch(int argc, char **argv)
 		printf("%s", sc->msg);
 	}
 	return result & 0xff;
+}
+
+void cui_trace(const char *fmt, ...)
+{
+	if (cui_sc->debug_level < CUI_DL_TRACE)
+		return;
+	va_list ap;
+	va_start(ap, fmt);
+	vprintf(fmt, ap);
+	va_end(ap);
+}
+
+int cui_fail(cui_soft_t *sc, int code, const char *fmt, ...)
+{
+	memset(sc->msg, 0, sizeof(sc->msg));
+	int n = snprintf(sc->msg, sizeof(sc->msg), "ERROR %u: ", (unsigned)code);
+	va_list ap;
+	va_start(ap, fmt);
+	vsnprintf(sc->msg + n, sizeof(sc->msg) - n, fmt, ap);
+	va_end(ap);
+	return code;
 }
