@@ -166,4 +166,10 @@ cs_checker_t CsChkQosRuleMode;
 /* The zone number (0..64) whose value is exactly `value`, or -1. */
 int CsChkTimeZoneFromVal(const char *value);
 
+/* ---- the get command (cui_get.cc) ---- */
+
+/* The value of `rec` (entry `index` of a list, network `index` of a
+ * per-network row) as dump text in sc->msg; 0 or an error code. */
+int cui_get_entry(cui_soft_t *sc, uint8_t index, const cgc2m_t *rec);
+
 #endif

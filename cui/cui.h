@@ -99,6 +99,14 @@ void cui_trace(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
  */
 int cui_fail(cui_soft_t *sc, int code, const char *fmt, ...) __attribute__((format(printf, 3, 4)));
 
+/*
+ * A whole-text signed number with base detection (decimal, 0x hex,
+ * leading 0 octal; leading blanks and a sign allowed; "" is 0), read as
+ * the router's 32-bit strtol() reads it: out-of-range values stand at
+ * INT32_MIN or INT32_MAX.  False when text follows the number.
+ */
+bool cui_parse_int(const char *text, int32_t *value);
+
 /* ---- handlers ---- */
 
 cui_handler_t cui_flush;	/* -f: write a settings set to flash */

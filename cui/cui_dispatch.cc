@@ -3,6 +3,7 @@
 
 #include <stdarg.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 namespace {
@@ -100,4 +101,14 @@ int cui_fail(cui_soft_t *sc, int code, const char *fmt, ...)
 	vsnprintf(sc->msg + n, sizeof(sc->msg) - n, fmt, ap);
 	va_end(ap);
 	return code;
+}
+
+bool cui_parse_int(const char *text, int32_t *value)
+{
+	char *end;
+	long long v = strtoll(text, &end, 0);
+	if (*end)
+		return false;
+	*value = v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : (int32_t)v;
+	return true;
 }
