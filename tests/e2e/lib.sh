@@ -11,6 +11,11 @@
 #   expect NAME ACTUAL EXPECTED     exact comparison
 #   expect_rc NAME EXPECTED         compares $RC
 #   expect_match NAME TEXT REGEX    grep -E on TEXT
+#   expect_file NAME TEXT FILE      TEXT equals FILE byte for byte (diff shown)
+#   box_sets FILE            runs FILE's lines "S ARGS..." as kp7cui -s ARGS in
+#                            the root, one shell for all; $OUT lists failures
+#   dump_words TEXT          splits a dump value into $WORDS: blanks separate,
+#                            "..." with \" and \\ escapes is one word
 #   done_testing             "N passed, N failed"; exit status 0 only if none failed
 
 : "${KP7_BUILD:?KP7_BUILD must name the bin directory of the build}"
@@ -79,6 +84,49 @@ expect_match() {
 	_fail "$1"
 	printf -- '--- expected to match\n%s\n--- actual\n%s\n---\n' "$3" "$2"
 	return 1
+}
+
+expect_file() {
+	if printf '%s' "$2" | cmp -s - "$3"; then
+		_pass "$1"
+		return 0
+	fi
+	_fail "$1"
+	printf '%s' "$2" | diff "$3" - | head -n 40
+	return 1
+}
+
+box_sets() {
+	cp "$1" "$BOX/tmp/sets.sh"
+	# shellcheck disable=SC2016
+	box_run sh -c 'S() { kp7cui -s "$@" >/dev/null || echo "failed($?): $*"; }; . /tmp/sets.sh'
+	rm -f "$BOX/tmp/sets.sh"
+}
+
+dump_words() {
+	local s=$1 w='' c i inq=0 esc=0 have=0 LC_ALL=C
+	WORDS=()
+	for ((i = 0; i < ${#s}; i++)); do
+		c=${s:i:1}
+		if ((esc)); then
+			w+=$c esc=0
+		elif ((inq)); then
+			case $c in
+			\\) esc=1 ;;
+			'"') inq=0 ;;
+			*) w+=$c ;;
+			esac
+		elif [ "$c" = '"' ]; then
+			inq=1 have=1
+		elif [ "$c" = ' ' ]; then
+			((have)) && WORDS+=("$w")
+			w='' have=0
+		else
+			w+=$c have=1
+		fi
+	done
+	((have)) && WORDS+=("$w")
+	return 0
 }
 
 done_testing() {
