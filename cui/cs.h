@@ -100,7 +100,7 @@ struct cs_list_t {
 	uint32_t entry_size;	/* the zeroed buffer handed to the store */
 	const cs_comm_c2m_t *fields;
 	uint8_t n_fields;
-	uint8_t field_offset[CS_LIST_MAX_FIELDS];
+	uint16_t field_offset[CS_LIST_MAX_FIELDS];	/* a host entry's comment is at 260 */
 	uint8_t field_width[CS_LIST_MAX_FIELDS];
 	uint16_t field_room[CS_LIST_MAX_FIELDS];
 };

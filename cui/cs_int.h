@@ -1,0 +1,31 @@
+/*
+ * cs_int.h - shared by the value-checking sources (cs_check.cc, cs_list.cc)
+ * and nothing else.
+ */
+#ifndef KP7_CS_INT_H
+#define KP7_CS_INT_H
+
+#include <stdint.h>
+
+#include "cs.h"
+
+/* PPP_IDLE_TIME: given in minutes, kept in seconds */
+#define CS_PPP_IDLE_TIME 108u
+
+/*
+ * `text` read as the router's 32-bit strtoul() reads it, whatever the
+ * width of long here: base detection, leading blanks and a sign allowed
+ * ("-1" is 4294967295), a magnitude beyond 32 bits stands at 4294967295.
+ * `*end` (when wanted) points after the number, or at `text` when there
+ * is none.
+ */
+uint32_t CsStrToU32(const char *text, const char **end);
+
+/* CsStrToU32() of a text that is all number ("" is 0); false otherwise. */
+bool CsWholeU32(const char *text, uint32_t *value);
+
+/* The list kinds of CsCheckAndMakeData(), after its trace. */
+int CsListCommand(cui_soft_t *sc, int argc, char **argv, int index, const cs_comm_c2m_t *rec,
+		  void *out);
+
+#endif
