@@ -128,3 +128,21 @@ int sys_write_atomic(const char *path, const void *data, size_t len, mode_t mode
 	sync_dir_of(real);
 	return 0;
 }
+
+int sys_commit_file(const char *from, const char *to)
+{
+	SysPath real_from(from), real_to(to);
+	int fd = open(real_from, O_RDONLY | O_CLOEXEC);
+	if (fd < 0)
+		return -1;
+	if (fsync(fd) < 0) {
+		int e = errno;
+		close(fd);
+		return errno = e, -1;
+	}
+	close(fd);
+	if (rename(real_from, real_to) < 0)
+		return -1;
+	sync_dir_of(real_to);
+	return 0;
+}

@@ -60,6 +60,10 @@ ssize_t sys_read_file(const char *path, void *buf, size_t size);
  * temporary removed. */
 int sys_write_atomic(const char *path, const void *data, size_t len, mode_t mode);
 
+/* Puts a file finished under a temporary name in place: fsync of `from`,
+ * rename over `to` (same directory), fsync of the directory. */
+int sys_commit_file(const char *from, const char *to);
+
 /* ---- commands ---- */
 
 /* The shell that runs every command: DIR/bin/sh under a root, else /bin/sh. */
