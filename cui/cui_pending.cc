@@ -30,8 +30,3 @@ int cui_info(cui_soft_t *, int, char **)
 {
 	return not_available("info");
 }
-
-int cui_text_config(cui_soft_t *, int, char **)
-{
-	return not_available("text configuration");
-}

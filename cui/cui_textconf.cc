@@ -1,0 +1,525 @@
+/*
+ * kp7cui -T: the text configuration backup.
+ *
+ * Save dumps both settings sets through `kp7cui -g -a` and records the
+ * store's layout version; load, when the running store's version differs,
+ * replays every saved line as one `kp7cui -s` run, commits both sets and
+ * removes the backup.  Every step is a command through the shell; the
+ * store is never written directly here.
+ */
+#include "textconf.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <syslog.h>
+#include <unistd.h>
+
+#include "apmib.h"
+#include "cs.h"
+#include "sys.h"
+
+namespace {
+
+constexpr char CUR_VER[] = TEXTCONF_DIR "/cur_ver";
+constexpr int SAVE_FAILED = 10;
+constexpr int LOAD_FAILED = 11;
+
+/* One settings set as the backup knows it. */
+struct TextSet {
+	char letter;		/* -t */
+	const char *label;	/* in messages */
+	const char *file;	/* its dump */
+	const char *temp;	/* the dump while it is written */
+	const char *flush;	/* the commit */
+};
+
+constexpr TextSet CURRENT = {'c', "current", TEXTCONF_DIR "/cur.txt", TEXTCONF_DIR "/cur.txt.tmp",
+			     "kp7cui -f -tc"};
+constexpr TextSet DEFAULT = {'d', "default", TEXTCONF_DIR "/def.txt", TEXTCONF_DIR "/def.txt.tmp",
+			     "kp7cui -f -td"};
+
+/* ---- lines and commands ---- */
+
+bool is_blank(char c)
+{
+	return c == ' ' || c == '\t';
+}
+
+/* Characters that stand for themselves outside quotes in every shell. */
+bool shell_plain(char c)
+{
+	return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+	       (c && strchr("._:/+,=@%-", c));
+}
+
+/* A command text that refuses to grow beyond its buffer. */
+struct CmdText {
+	char *buf;
+	size_t size, len;
+	bool fits;
+
+	void put(char c)
+	{
+		if (len + 1 < size)
+			buf[len++] = c;
+		else
+			fits = false;
+	}
+	void escaped(char c)
+	{
+		put('\\');
+		put(c);
+	}
+	void bare(char c)
+	{
+		if (shell_plain(c))
+			put(c);
+		else
+			escaped(c);
+	}
+};
+
+/* A NAME: one word whatever it holds. */
+void put_name(CmdText &t, const char *name)
+{
+	for (; *name; name++)
+		t.bare(*name);
+}
+
+/* A value text: the dump's quoted strings stay strings, with `$` and
+ * backquote made plain; everything else outside them stays one literal
+ * character; blanks still separate the words. */
+void put_value(CmdText &t, const char *v)
+{
+	size_t n = strlen(v);
+	bool final_lf = n > 0 && v[n - 1] == '\n';
+	if (final_lf)
+		n--;
+	bool quoted = false;
+	for (size_t i = 0; i < n; i++) {
+		char c = v[i];
+		if (!quoted) {
+			if (c == '"') {
+				quoted = true;
+				t.put(c);
+			} else if (c == ' ') {
+				t.put(c);
+			} else {
+				t.bare(c);
+			}
+		} else if (c == '\\') {
+			/* the dump's \" and \\ stand; any other backslash is itself */
+			if (i + 1 < n && (v[i + 1] == '"' || v[i + 1] == '\\'))
+				t.escaped(v[++i]);
+			else
+				t.escaped('\\');
+		} else if (c == '"') {
+			quoted = false;
+			t.put(c);
+		} else if (c == '$' || c == '`') {
+			t.escaped(c);
+		} else {
+			t.put(c);
+		}
+	}
+	if (quoted)
+		t.put('"');
+	if (final_lf)
+		t.put('\n');
+}
+
+/* Reads one saved line: at most TEXTCONF_LINE_MAX characters and the line
+ * feed.  1 for a line, 0 at the end, -1 for a longer line (skipped whole:
+ * cut, its rest would pass for a line of its own). */
+int read_saved_line(FILE *f, char *buf)
+{
+	size_t n = 0;
+	bool too_long = false;
+	int c;
+	while ((c = getc(f)) != EOF) {
+		if (c == '\n') {
+			buf[n++] = '\n';
+			break;
+		}
+		if (n < TEXTCONF_LINE_MAX)
+			buf[n++] = (char)c;
+		else
+			too_long = true;
+	}
+	buf[n] = '\0';
+	if (n == 0)
+		return 0;
+	return too_long ? -1 : 1;
+}
+
+/* ---- running and reporting ---- */
+
+void trace_handler(const cui_soft_t *sc, const char *name, int argc, char **argv)
+{
+	if (sc->debug_level < CUI_DL_TRACE)
+		return;
+	printf("%s\n", name);
+	cui_trace_operands(sc, argc, argv);
+}
+
+/* Every command is traced, then run through the shell; its wait status. */
+int run(const char *cmd)
+{
+	size_t n = strlen(cmd);
+	cui_trace("%s%s", cmd, n > 0 && cmd[n - 1] == '\n' ? "" : "\n");
+	fflush(stdout);
+	return sys_system(cmd);
+}
+
+/* A failure already written into sc->msg: traced, logged, returned. */
+int report(cui_soft_t *sc, int code, const char *log_text)
+{
+	cui_trace("%s", sc->msg);
+	sys_syslog(LOG_ERR, "%s", log_text);
+	return code;
+}
+
+bool file_has_data(const char *path)
+{
+	int fd = sys_open(path, O_RDONLY);
+	if (fd < 0)
+		return false;
+	struct stat st;
+	bool data = fstat(fd, &st) == 0 && st.st_size > 0;
+	close(fd);
+	return data;
+}
+
+/* ---- save ---- */
+
+/* The set's dump into its temporary file, then in place whole. */
+int save_dump(const TextSet &set)
+{
+	char cmd[128];
+	snprintf(cmd, sizeof(cmd), "kp7cui -g -t %c -a > %s", set.letter, set.temp);
+	if (run(cmd) != 0 || sys_commit_file(set.temp, set.file) < 0) {
+		int e = errno;
+		sys_unlink(set.temp);
+		errno = e;
+		return -1;
+	}
+	return 0;
+}
+
+bool open_failure(int e)
+{
+	return e == EACCES || e == EPERM || e == EROFS || e == ENOENT || e == ENOTDIR ||
+	       e == EMFILE || e == ENFILE || e == ENAMETOOLONG || e == ELOOP;
+}
+
+int write_version(cui_soft_t *sc, int32_t version)
+{
+	char text[16];
+	int n = snprintf(text, sizeof(text), "%d", (int)version);
+	if (sys_write_atomic(CUR_VER, text, (size_t)n, 0644) == 0)
+		return 0;
+	int e = errno;
+	if (open_failure(e)) {
+		cui_fail(sc, SAVE_FAILED, "can't open cur_ver file errno %d\n", e);
+		return report(sc, SAVE_FAILED, "can't open cur_ver file");
+	}
+	cui_fail(sc, SAVE_FAILED, "can't write cur_ver file errno %d\n", e);
+	return report(sc, SAVE_FAILED, "can't write cur_ver file");
+}
+
+/* ---- load ---- */
+
+/* Reads the saved version: 1 read, 0 no backup, -1 no number in it. */
+int read_saved_version(int32_t *saved)
+{
+	FILE *f = sys_fopen(CUR_VER, "r");
+	if (!f) {
+		cui_trace("can't open %s file errno %d, do nothing\n", CUR_VER, errno);
+		return 0;
+	}
+	int v;
+	int got = fscanf(f, "%d", &v);
+	int e = errno;
+	fclose(f);
+	errno = e;
+	if (got != 1)
+		return -1;
+	*saved = v;
+	return 1;
+}
+
+/* Replays one set when its dump is there and commits it.  The replay's
+ * result; *flush_status the commit's wait status (0 when none ran). */
+int restore_set(cui_soft_t *sc, const TextSet &set, int area, int *flush_status)
+{
+	*flush_status = 0;
+	if (!file_has_data(set.file)) {
+		cui_trace("text saved %s config file %s is not exist or size 0. do nothing\n",
+			  set.label, set.file);
+		sys_syslog(LOG_NOTICE, "text saved %s config file %s is not exist or size 0, do nothing",
+			   set.label, set.file);
+		return 0;
+	}
+	int rc = cui_load_text_config_area(sc, area);
+	if (rc != 0)
+		return rc;	/* a failed replay is not committed */
+	sys_syslog(LOG_NOTICE, "load saved text %s setting succeed", set.label);
+	*flush_status = run(set.flush);
+	if (*flush_status != 0) {
+		sys_syslog(LOG_ERR, "save %s setting failed", set.label);
+		return 0;
+	}
+	sys_syslog(LOG_NOTICE, "save %s setting succeed", set.label);
+	return 0;
+}
+
+void remove_backup(void)
+{
+	const char *files[] = {CURRENT.file, DEFAULT.file, CUR_VER, CURRENT.temp, DEFAULT.temp};
+	for (const char *f : files)
+		sys_unlink(f);
+}
+
+/* The list a dump line belongs to, or nullptr. */
+const cs_restor_mib_t *find_list(const char *name, bool *count_row)
+{
+	for (const cs_restor_mib_t &r : CS_RESTOR_MIB_TBL) {
+		if (!strcmp(name, r.get_name) || !strcmp(name, r.count_name)) {
+			*count_row = !strcmp(name, r.count_name);
+			return &r;
+		}
+	}
+	return nullptr;
+}
+
+void empty_lists(const TextSet &set)
+{
+	char cmd[128];
+	for (const cs_restor_mib_t &r : CS_RESTOR_MIB_TBL) {
+		snprintf(cmd, sizeof(cmd), "kp7cui -s -t %c %s 0", set.letter, r.delall_name);
+		if (run(cmd) != 0)
+			cui_trace("ERROR can't delete %s setting %s\n", set.label, r.delall_name);
+	}
+}
+
+int malformed(cui_soft_t *sc, const TextSet &set, int line_no, FILE *f)
+{
+	fclose(f);
+	cui_fail(sc, LOAD_FAILED, "can't get %s config parameter line %d \n", set.label, line_no);
+	cui_trace("%s", sc->msg);
+	sys_syslog(LOG_ERR, "can't get %s config parameter line %d \n", set.label, line_no);
+	return LOAD_FAILED;
+}
+
+/*
+ * One saved line to its command in `cmd`.  0 when there is a command to
+ * run, 1 when the line needs none (a list's count row), -1 for a malformed
+ * line.  *what names the trace of a failed run.
+ */
+int line_command(const TextSet &set, char *line, char *cmd, const char **what)
+{
+	char *name, *value;
+	if (cui_text_split(line, &name, &value) < 0)
+		return -1;
+	bool count_row = false;
+	if (const cs_restor_mib_t *list = find_list(name, &count_row)) {
+		if (count_row)
+			return 1;
+		*what = "ERROR can't add %s config table entry line %d\n";
+		return cui_text_set_command(cmd, TEXTCONF_CMD_MAX, set.letter, list->add_name, value) < 0 ? -1 : 0;
+	}
+	char rewritten[TEXTCONF_VALUE_MAX];
+	if (CsChkStrHexMIB(name)) {
+		if (cui_text_hex_value(value, rewritten) < 0)
+			return -1;
+		value = rewritten;
+	} else if (!strcmp(name, "NTP_TIMEZONE")) {
+		if (cui_text_zone_value(value, rewritten) < 0)
+			return -1;
+		value = rewritten;
+	}
+	*what = "ERROR can't set %s config setting entry line %d\n";
+	return cui_text_set_command(cmd, TEXTCONF_CMD_MAX, set.letter, name, value) < 0 ? -1 : 0;
+}
+
+}  // namespace
+
+/* ---- the pieces ---- */
+
+int cui_text_split(char *line, char **name, char **value)
+{
+	char *p = line;
+	while (is_blank(*p) || *p == '\n')
+		p++;
+	*name = p;
+	while (*p && !is_blank(*p) && *p != '\n')
+		p++;
+	if (p == *name) {
+		*value = p;
+		return -1;
+	}
+	if (*p)
+		*p++ = '\0';
+	while (is_blank(*p))
+		p++;
+	*value = p;
+	return *p ? 0 : -1;
+}
+
+int cui_text_set_command(char *out, size_t size, char letter, const char *name, const char *value)
+{
+	if (size == 0)
+		return -1;
+	int n = snprintf(out, size, "kp7cui -s -t %c ", letter);
+	if (n < 0 || (size_t)n >= size)
+		return -1;
+	CmdText t = {out, size, (size_t)n, true};
+	put_name(t, name);
+	t.put(' ');
+	put_value(t, value);
+	out[t.len] = '\0';
+	return t.fits ? (int)t.len : -1;
+}
+
+int cui_text_hex_value(const char *value, char *out)
+{
+	char copy[TEXTCONF_LINE_MAX + 2], *save;
+	snprintf(copy, sizeof(copy), "%s", value);
+	const char *index = strtok_r(copy, " \t\n", &save);
+	const char *digits = index ? strtok_r(nullptr, " \t\n", &save) : nullptr;
+	if (!digits)
+		return -1;
+	snprintf(out, TEXTCONF_VALUE_MAX, "%s 0x%s", index, digits);
+	return 0;
+}
+
+int cui_text_zone_value(const char *value, char *out)
+{
+	char copy[TEXTCONF_LINE_MAX + 2], *save;
+	snprintf(copy, sizeof(copy), "%s", value);
+	const char *index = strtok_r(copy, " \t\n\"", &save);
+	const char *zone = index ? strtok_r(nullptr, "\"\n", &save) : nullptr;
+	if (!zone)
+		return -1;
+	int number = CsChkTimeZoneFromVal(zone);
+	if (number >= 0)
+		snprintf(out, TEXTCONF_VALUE_MAX, "%s %d", index, number);
+	else
+		snprintf(out, TEXTCONF_VALUE_MAX, "%s", index);	/* the set that follows fails */
+	return 0;
+}
+
+/* ---- the handlers ---- */
+
+int cui_load_text_config_area(cui_soft_t *sc, int area)
+{
+	const TextSet &set = area == 1 ? CURRENT : DEFAULT;
+	FILE *f = sys_fopen(set.file, "r");
+	if (!f) {
+		cui_fail(sc, LOAD_FAILED, "can't open text saved %s config file %s errno %d\n", set.label,
+			 set.file, errno);
+		cui_trace("%s", sc->msg);
+		sys_syslog(LOG_ERR, "can't open text saved %s config file %s", set.label, set.file);
+		return LOAD_FAILED;
+	}
+	empty_lists(set);
+	/* a line can double when escaped: the command has a buffer of its
+	 * own, never the message buffer, and is never cut */
+	char line[TEXTCONF_LINE_MAX + 2], cmd[TEXTCONF_CMD_MAX];
+	int got;
+	for (int line_no = 0; (got = read_saved_line(f, line)) != 0; line_no++) {
+		cui_trace("READ: %s\n", line);
+		if (got < 0) {
+			cui_trace("ERROR %s config line %d is too long, skipped\n", set.label, line_no);
+			continue;
+		}
+		const char *what = nullptr;
+		int r = line_command(set, line, cmd, &what);
+		if (r < 0)
+			return malformed(sc, set, line_no, f);
+		if (r == 0 && run(cmd) != 0)
+			cui_trace(what, set.label, line_no);
+	}
+	fclose(f);
+	return 0;
+}
+
+int cui_conf_text_save(cui_soft_t *sc, int argc, char **argv)
+{
+	trace_handler(sc, "cui_conf_text_save", argc, argv);
+	sys_syslog(LOG_NOTICE, "save current setting as text file by cui command");
+	int32_t version = 0;
+	if (!apmib_get(MIB_VER, &version)) {
+		cui_fail(sc, SAVE_FAILED, "can't get MIB_VER errno %d\n", errno);
+		return report(sc, SAVE_FAILED, "can't get MIB_VER");
+	}
+	/* from here until the new version is written no backup is claimed:
+	 * an interrupted save leaves nothing that a load would replay */
+	sys_unlink(CUR_VER);
+	char cmd[64];
+	snprintf(cmd, sizeof(cmd), "mkdir -p %s", TEXTCONF_DIR);
+	run(cmd);
+	if (save_dump(CURRENT) < 0) {
+		cui_fail(sc, SAVE_FAILED, "kp7cui get all current setting error ret %d errno %d\n", 1, errno);
+		return report(sc, SAVE_FAILED, "can't get all current setting");
+	}
+	if (save_dump(DEFAULT) < 0) {
+		int e = errno;
+		cui_trace("ERROR %u: kp7cui get all default setting error ret %d errno %d\n", SAVE_FAILED, 1, e);
+		cui_fail(sc, SAVE_FAILED, "kp7cui get all defaultt setting error ret %d errno %d\n", 1, e);
+		sys_syslog(LOG_ERR, "can't get all default setting");
+		return SAVE_FAILED;
+	}
+	return write_version(sc, version);
+}
+
+int cui_text_conf_load(cui_soft_t *sc, int argc, char **argv)
+{
+	trace_handler(sc, "cui_text_conf_load", argc, argv);
+	int32_t version = 0, saved = 0;
+	if (!apmib_get(MIB_VER, &version)) {
+		cui_fail(sc, LOAD_FAILED, "can't get MIB_VER errno %d\n", errno);
+		return report(sc, LOAD_FAILED, " can't get MIB_VER");
+	}
+	int got = read_saved_version(&saved);
+	if (got == 0)
+		return 0;
+	if (got < 0) {
+		cui_fail(sc, LOAD_FAILED, "can't read saved mib version errno %d\n", errno);
+		cui_trace("%s", sc->msg);
+		return LOAD_FAILED;
+	}
+	if (saved == version) {
+		cui_trace("saved config is current mib version, do nothing\n");
+		return 0;
+	}
+	int cur_flush, def_flush;
+	restore_set(sc, CURRENT, 1, &cur_flush);
+	int result = restore_set(sc, DEFAULT, 2, &def_flush);
+	if (cur_flush != 0 || def_flush != 0) {
+		/* the replayed settings are only in the working copies, which a
+		 * reboot loses: keep the backup so that the next load can retry */
+		const TextSet &set = cur_flush != 0 ? CURRENT : DEFAULT;
+		cui_fail(sc, LOAD_FAILED, "kp7cui save %s setting error ret %d\n", set.label,
+			 cur_flush != 0 ? cur_flush : def_flush);
+		cui_trace("%s", sc->msg);
+		return LOAD_FAILED;
+	}
+	remove_backup();
+	return result;
+}
+
+int cui_text_config(cui_soft_t *sc, int argc, char **argv)
+{
+	sys_openlog("textconfig", 0, LOG_DAEMON);
+	int result = 0;
+	if (sc->operation == CUI_OP_SAVE)
+		result = cui_conf_text_save(sc, argc, argv);
+	else if (sc->operation == CUI_OP_LOAD)
+		result = cui_text_conf_load(sc, argc, argv);
+	sys_closelog();
+	return result;
+}
