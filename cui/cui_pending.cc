@@ -16,16 +16,6 @@ int not_available(const char *what)
 
 }  // namespace
 
-int cui_set(cui_soft_t *, int, char **)
-{
-	return not_available("set");
-}
-
-int cui_get(cui_soft_t *, int, char **)
-{
-	return not_available("get");
-}
-
 int cui_info(cui_soft_t *, int, char **)
 {
 	return not_available("info");
