@@ -1,5 +1,5 @@
 /* Line reader: one byte at a time from a refillable block buffer. */
-#include "line.h"
+#include "utl.h"
 
 #include <errno.h>
 #include <stdlib.h>

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "line.h"
+#include "utl.h"
 
 namespace {
 

@@ -1,0 +1,142 @@
+#include "helpers.h"
+
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <ftw.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <vector>
+
+TempDir::TempDir(const char *tag)
+{
+	std::string tmpl = std::string("/tmp/") + tag + ".XXXXXX";
+	std::vector<char> buf(tmpl.begin(), tmpl.end());
+	buf.push_back('\0');
+	if (!mkdtemp(buf.data()))
+		abort();
+	path = buf.data();
+}
+
+TempDir::~TempDir()
+{
+	remove_tree(path);
+}
+
+static int remove_one(const char *p, const struct stat *, int, struct FTW *)
+{
+	return remove(p);
+}
+
+void remove_tree(const std::string &path)
+{
+	nftw(path.c_str(), remove_one, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+std::string read_file(const std::string &path)
+{
+	std::string s;
+	int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+	if (fd < 0)
+		return s;
+	char buf[4096];
+	ssize_t n;
+	while ((n = read(fd, buf, sizeof(buf))) > 0)
+		s.append(buf, n);
+	close(fd);
+	return s;
+}
+
+bool write_file(const std::string &path, const std::string &text, int mode)
+{
+	int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+	if (fd < 0)
+		return false;
+	bool ok = write(fd, text.data(), text.size()) == (ssize_t)text.size();
+	close(fd);
+	return ok && chmod(path.c_str(), mode) == 0;
+}
+
+bool exists(const std::string &path)
+{
+	struct stat st;
+	return lstat(path.c_str(), &st) == 0;
+}
+
+int open_fds(void)
+{
+	DIR *d = opendir("/proc/self/fd");
+	if (!d)
+		return -1;
+	int n = 0;
+	while (struct dirent *e = readdir(d))
+		n += e->d_name[0] != '.';
+	closedir(d);
+	return n - 1; /* the directory's own descriptor */
+}
+
+bool no_children(void)
+{
+	return waitpid(-1, nullptr, WNOHANG) < 0 && errno == ECHILD;
+}
+
+bool host_sh(const std::string &cmd)
+{
+	int status = system(cmd.c_str());
+	return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+static std::string root_dir;
+
+void set_test_root(const std::string &dir)
+{
+	root_dir = dir;
+	setenv("KP7_ROOT", dir.c_str(), 1);
+}
+
+const std::string &test_root(void)
+{
+	return root_dir;
+}
+
+std::string in_root(const std::string &router_path)
+{
+	return root_dir + router_path;
+}
+
+size_t commands_mark(void)
+{
+	return read_file(in_root("/var/log/commands")).size();
+}
+
+std::string commands_since(size_t mark)
+{
+	std::string all = read_file(in_root("/var/log/commands"));
+	return mark < all.size() ? all.substr(mark) : "";
+}
+
+size_t messages_mark(void)
+{
+	return read_file(in_root("/var/log/messages")).size();
+}
+
+std::string messages_since(size_t mark)
+{
+	std::string all = read_file(in_root("/var/log/messages"));
+	return mark < all.size() ? all.substr(mark) : "";
+}
+
+RootScript::RootScript(const std::string &router_path, const std::string &script)
+	: path(in_root(router_path)), saved(path + ".kp7saved")
+{
+	rename(path.c_str(), saved.c_str());
+	write_file(path, script, 0755);
+}
+
+RootScript::~RootScript()
+{
+	rename(saved.c_str(), path.c_str());
+}

@@ -1,0 +1,50 @@
+/* Shared by the utility library's tests: files, roots, descriptors. */
+#ifndef KP7_TESTS_UTL_HELPERS_H
+#define KP7_TESTS_UTL_HELPERS_H
+
+#include <string>
+
+/* A fresh directory under /tmp, removed with everything in it. */
+struct TempDir {
+	std::string path;
+	explicit TempDir(const char *tag = "kp7utl");
+	~TempDir();
+	TempDir(const TempDir &) = delete;
+	TempDir &operator=(const TempDir &) = delete;
+	std::string operator/(const std::string &rel) const { return path + "/" + rel; }
+};
+
+std::string read_file(const std::string &path);
+bool write_file(const std::string &path, const std::string &text, int mode = 0644);
+bool exists(const std::string &path);
+void remove_tree(const std::string &path);
+
+/* Open descriptors of this process. */
+int open_fds(void);
+/* True when this process has no child at all, zombies included. */
+bool no_children(void);
+
+/* Runs a host shell command for the test's own set-up; true on exit 0. */
+bool host_sh(const std::string &cmd);
+
+/* The root every command of the library runs in: KP7_ROOT, set once
+ * before the library first looks at it. */
+void set_test_root(const std::string &dir);
+const std::string &test_root(void);
+/* Path of a router file in the test root. */
+std::string in_root(const std::string &router_path);
+/* Lines the root's shell recorded after `mark` (a size of its log). */
+size_t commands_mark(void);
+std::string commands_since(size_t mark);
+/* Syslog lines mirrored into the root after `mark`. */
+size_t messages_mark(void);
+std::string messages_since(size_t mark);
+
+/* Replaces a program of the root by a script for one scope. */
+struct RootScript {
+	std::string path, saved;
+	RootScript(const std::string &router_path, const std::string &script);
+	~RootScript();
+};
+
+#endif

@@ -1,0 +1,191 @@
+/* Commands through a pipe: modes, statuses, several open at once. */
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "helpers.h"
+#include "utl.h"
+
+namespace {
+
+std::string drain(FILE *f)
+{
+	std::string s;
+	int c;
+	while ((c = getc(f)) != EOF)
+		s += (char)c;
+	return s;
+}
+
+/* Standard output of this process goes to a file while it lives. */
+struct CaptureStdout {
+	std::string file;
+	int saved;
+	explicit CaptureStdout(const std::string &path) : file(path)
+	{
+		fflush(stdout);
+		saved = dup(1);
+		int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+		dup2(fd, 1);
+		close(fd);
+	}
+	std::string done()
+	{
+		fflush(stdout);
+		dup2(saved, 1);
+		close(saved);
+		saved = -1;
+		return read_file(file);
+	}
+	~CaptureStdout()
+	{
+		if (saved >= 0)
+			done();
+	}
+};
+
+int exit_code(int status)
+{
+	return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(UtlPopen, ModesJoinTheRightDescriptor)
+{
+	int fds = open_fds();
+	FILE *f = utl_popen("echo to-out; echo to-err >&2", "r");
+	ASSERT_NE(f, nullptr);
+	EXPECT_EQ(drain(f), "to-out\n");
+	EXPECT_EQ(utl_pclose(f), 0);
+
+	/* "e": the error stream is read, the output stays ours. */
+	TempDir tmp;
+	CaptureStdout cap(tmp / "stdout");
+	f = utl_popen("echo to-out; echo to-err >&2", "e");
+	ASSERT_NE(f, nullptr);
+	EXPECT_EQ(drain(f), "to-err\n");
+	EXPECT_EQ(utl_pclose(f), 0);
+	EXPECT_EQ(cap.done(), "to-out\n");
+
+	/* Only the first character of the mode counts. */
+	f = utl_popen("cat >/tmp/popen-w", "write");
+	ASSERT_NE(f, nullptr);
+	fputs("through stdin\n", f);
+	EXPECT_EQ(utl_pclose(f), 0);
+	EXPECT_EQ(read_file(in_root("/tmp/popen-w")), "through stdin\n");
+
+	EXPECT_EQ(open_fds(), fds);
+	EXPECT_TRUE(no_children());
+}
+
+TEST(UtlPopen, UnknownModeStartsNothing)
+{
+	int fds = open_fds();
+	size_t mark = commands_mark();
+	for (const char *mode : {"x", "", "R", "+r"})
+		EXPECT_EQ(utl_popen("echo never", mode), nullptr) << mode;
+	EXPECT_EQ(utl_popen("echo never", nullptr), nullptr);
+	EXPECT_EQ(utl_popen(nullptr, "r"), nullptr);
+	EXPECT_EQ(commands_since(mark), "");
+	EXPECT_EQ(open_fds(), fds);
+	EXPECT_TRUE(no_children());
+}
+
+TEST(UtlPopen, CloseReturnsTheWaitStatus)
+{
+	FILE *f = utl_popen("exit 3", "r");
+	ASSERT_NE(f, nullptr);
+	int status = utl_pclose(f);
+	ASSERT_TRUE(WIFEXITED(status));
+	EXPECT_EQ(WEXITSTATUS(status), 3);
+
+	f = utl_popen("kill -9 $$", "r");
+	ASSERT_NE(f, nullptr);
+	status = utl_pclose(f);
+	ASSERT_TRUE(WIFSIGNALED(status));
+	EXPECT_EQ(WTERMSIG(status), SIGKILL);
+
+	/* Closing first: a child still writing gets a broken pipe, not a hang. */
+	f = utl_popen("while :; do echo y; done", "r");
+	ASSERT_NE(f, nullptr);
+	EXPECT_EQ(getc(f), 'y');
+	status = utl_pclose(f);
+	EXPECT_TRUE(WIFSIGNALED(status) || exit_code(status) != 0);
+	EXPECT_TRUE(no_children());
+}
+
+TEST(UtlPopen, CloseOfAStreamNotOurs)
+{
+	FILE *f = fopen("/dev/null", "r");
+	ASSERT_NE(f, nullptr);
+	int fds = open_fds();
+	EXPECT_EQ(utl_pclose(f), -1);
+	/* It was closed all the same. */
+	EXPECT_EQ(open_fds(), fds - 1);
+	EXPECT_EQ(utl_pclose(nullptr), -1);
+}
+
+/* Two writers: each child reads to end of file, so closing the first one
+ * only returns if the second child does not hold its pipe open too. */
+TEST(UtlPopen, TwoStreamsClosedInEitherOrder)
+{
+	alarm(60); /* a pipe leaked into the other child would hang here */
+	for (bool first_first : {true, false}) {
+		FILE *a = utl_popen("cat >/dev/null; exit 4", "w");
+		FILE *b = utl_popen("cat >/dev/null; exit 5", "w");
+		ASSERT_NE(a, nullptr);
+		ASSERT_NE(b, nullptr);
+		fputs("to a\n", a);
+		fputs("to b\n", b);
+		if (first_first) {
+			EXPECT_EQ(exit_code(utl_pclose(a)), 4);
+			EXPECT_EQ(exit_code(utl_pclose(b)), 5);
+		} else {
+			EXPECT_EQ(exit_code(utl_pclose(b)), 5);
+			EXPECT_EQ(exit_code(utl_pclose(a)), 4);
+		}
+	}
+
+	/* Three readers, the middle one closed first. */
+	FILE *r[3];
+	for (int i = 0; i < 3; i++) {
+		std::string cmd = "echo " + std::to_string(i) + "; exit " + std::to_string(10 + i);
+		r[i] = utl_popen(cmd.c_str(), "r");
+		ASSERT_NE(r[i], nullptr);
+	}
+	for (int i : {1, 0, 2}) {
+		EXPECT_EQ(drain(r[i]), std::to_string(i) + "\n");
+		EXPECT_EQ(exit_code(utl_pclose(r[i])), 10 + i);
+	}
+	alarm(0);
+	EXPECT_TRUE(no_children());
+}
+
+/* Out of descriptors: null, nothing left open, no child. */
+TEST(UtlPopen, FailureLeavesNothingOpen)
+{
+	fflush(stdout);
+	pid_t pid = fork();
+	if (pid == 0) {
+		struct rlimit lim = {(rlim_t)open_fds() + 8, (rlim_t)open_fds() + 8};
+		setrlimit(RLIMIT_NOFILE, &lim);
+		/* Fill every slot, then free one: a pipe needs two. */
+		int last = -1, fd;
+		while ((fd = open("/dev/null", O_RDONLY)) >= 0)
+			last = fd;
+		close(last);
+		int before = open_fds();
+		FILE *f = utl_popen("echo x", "r");
+		_exit(f == nullptr && open_fds() == before && no_children() ? 0 : 1);
+	}
+	int status;
+	ASSERT_EQ(waitpid(pid, &status, 0), pid);
+	EXPECT_EQ(exit_code(status), 0);
+}
+
+}  // namespace
