@@ -14,6 +14,7 @@
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <syslog.h>
 #include <unistd.h>
 
@@ -24,6 +25,7 @@
 namespace {
 
 constexpr char CUR_VER[] = TEXTCONF_DIR "/cur_ver";
+constexpr char CUR_VER_TEMP[] = TEXTCONF_DIR "/cur_ver.tmp";
 constexpr int SAVE_FAILED = 10;
 constexpr int LOAD_FAILED = 11;
 
@@ -174,6 +176,15 @@ int run(const char *cmd)
 	return sys_system(cmd);
 }
 
+/* A wait status as the shell would show it: the exit code, or 128 and the
+ * signal; -1 when the command could not be started. */
+int exit_code(int status)
+{
+	if (status == -1)
+		return -1;
+	return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
 /* A failure already written into sc->msg: traced, logged, returned. */
 int report(cui_soft_t *sc, int code, const char *log_text)
 {
@@ -182,25 +193,51 @@ int report(cui_soft_t *sc, int code, const char *log_text)
 	return code;
 }
 
+/* A regular file with something in it (a FIFO must not block the load). */
 bool file_has_data(const char *path)
 {
-	int fd = sys_open(path, O_RDONLY);
+	int fd = sys_open(path, O_RDONLY | O_NONBLOCK);
 	if (fd < 0)
 		return false;
 	struct stat st;
-	bool data = fstat(fd, &st) == 0 && st.st_size > 0;
+	bool data = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
 	close(fd);
 	return data;
 }
 
 /* ---- save ---- */
 
+/*
+ * A dump is whole when its last line is the get table's last row: a dump
+ * stops at its first error, and output that could not be written (a full
+ * disk) is cut short while the dumping run may still exit with 0.
+ */
+bool dump_complete(const char *path)
+{
+	int fd = sys_open(path, O_RDONLY);
+	if (fd < 0)
+		return false;
+	char tail[TEXTCONF_LINE_MAX + 2];
+	off_t size = lseek(fd, 0, SEEK_END);
+	off_t from = size > (off_t)sizeof(tail) - 1 ? size - (off_t)(sizeof(tail) - 1) : 0;
+	ssize_t n = size > 0 ? pread(fd, tail, sizeof(tail) - 1, from) : 0;
+	close(fd);
+	if (n <= 0 || tail[n - 1] != '\n')
+		return false;
+	tail[n - 1] = '\0';
+	const char *last = strrchr(tail, '\n');
+	last = last ? last + 1 : from == 0 ? tail : nullptr;
+	const char *name = CGC2M[CGC2M_COUNT - 1].name;
+	size_t len = strlen(name);
+	return last && strncmp(last, name, len) == 0 && last[len] == ' ';
+}
+
 /* The set's dump into its temporary file, then in place whole. */
 int save_dump(const TextSet &set)
 {
 	char cmd[128];
 	snprintf(cmd, sizeof(cmd), "kp7cui -g -t %c -a > %s", set.letter, set.temp);
-	if (run(cmd) != 0 || sys_commit_file(set.temp, set.file) < 0) {
+	if (run(cmd) != 0 || !dump_complete(set.temp) || sys_commit_file(set.temp, set.file) < 0) {
 		int e = errno;
 		sys_unlink(set.temp);
 		errno = e;
@@ -209,25 +246,33 @@ int save_dump(const TextSet &set)
 	return 0;
 }
 
-bool open_failure(int e)
-{
-	return e == EACCES || e == EPERM || e == EROFS || e == ENOENT || e == ENOTDIR ||
-	       e == EMFILE || e == ENFILE || e == ENAMETOOLONG || e == ELOOP;
-}
-
+/* The version, last: its presence claims that both dumps are whole.
+ * Written under a temporary name and put in place like the dumps. */
 int write_version(cui_soft_t *sc, int32_t version)
 {
 	char text[16];
 	int n = snprintf(text, sizeof(text), "%d", (int)version);
-	if (sys_write_atomic(CUR_VER, text, (size_t)n, 0644) == 0)
-		return 0;
-	int e = errno;
-	if (open_failure(e)) {
-		cui_fail(sc, SAVE_FAILED, "can't open cur_ver file errno %d\n", e);
+	int fd = sys_open(CUR_VER_TEMP, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+	if (fd < 0) {
+		cui_fail(sc, SAVE_FAILED, "can't open cur_ver file errno %d\n", errno);
 		return report(sc, SAVE_FAILED, "can't open cur_ver file");
 	}
-	cui_fail(sc, SAVE_FAILED, "can't write cur_ver file errno %d\n", e);
-	return report(sc, SAVE_FAILED, "can't write cur_ver file");
+	bool written = write(fd, text, (size_t)n) == n;
+	int e = errno;
+	if (close(fd) < 0 && written) {
+		written = false;
+		e = errno;
+	}
+	if (written && sys_commit_file(CUR_VER_TEMP, CUR_VER) < 0) {
+		written = false;
+		e = errno;
+	}
+	if (!written) {
+		sys_unlink(CUR_VER_TEMP);
+		cui_fail(sc, SAVE_FAILED, "can't write cur_ver file errno %d\n", e);
+		return report(sc, SAVE_FAILED, "can't write cur_ver file");
+	}
+	return 0;
 }
 
 /* ---- load ---- */
@@ -278,7 +323,9 @@ int restore_set(cui_soft_t *sc, const TextSet &set, int area, int *flush_status)
 
 void remove_backup(void)
 {
-	const char *files[] = {CURRENT.file, DEFAULT.file, CUR_VER, CURRENT.temp, DEFAULT.temp};
+	/* with whatever an interrupted save left behind */
+	const char *files[] = {CURRENT.file, DEFAULT.file, CUR_VER, CURRENT.temp, DEFAULT.temp,
+			       CUR_VER_TEMP};
 	for (const char *f : files)
 		sys_unlink(f);
 }
@@ -503,8 +550,9 @@ int cui_text_conf_load(cui_soft_t *sc, int argc, char **argv)
 		/* the replayed settings are only in the working copies, which a
 		 * reboot loses: keep the backup so that the next load can retry */
 		const TextSet &set = cur_flush != 0 ? CURRENT : DEFAULT;
+		int status = cur_flush != 0 ? cur_flush : def_flush;
 		cui_fail(sc, LOAD_FAILED, "kp7cui save %s setting error ret %d\n", set.label,
-			 cur_flush != 0 ? cur_flush : def_flush);
+			 exit_code(status));
 		cui_trace("%s", sc->msg);
 		return LOAD_FAILED;
 	}
