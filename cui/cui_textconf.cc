@@ -352,6 +352,24 @@ void empty_lists(const TextSet &set)
 	}
 }
 
+/*
+ * The set table's name for a dump row: the row's own name, except for a
+ * parameter that the get table names differently (the dump's
+ * SSH_WAN_ACCESS_ENABLED is SSH_SSH_WAN_ACCESS_ENABLED to the set
+ * command), found by its store number; replayed under the dump's name
+ * that setting would be refused and lost.
+ */
+const char *set_name_of(const char *name)
+{
+	const cgc2m_t *row = CsFindSetName(name) ? nullptr : CsFindGetName(name);
+	if (!row || row->get_kind == CG_KIND_EDNS)
+		return name;
+	for (const cs_comm_c2m_t &rec : CS_COMM_C2M)
+		if (rec.number == row->number)
+			return rec.name;
+	return name;
+}
+
 int malformed(cui_soft_t *sc, const TextSet &set, int line_no, FILE *f)
 {
 	fclose(f);
@@ -368,9 +386,12 @@ int malformed(cui_soft_t *sc, const TextSet &set, int line_no, FILE *f)
  */
 int line_command(const TextSet &set, char *line, char *cmd, const char **what)
 {
-	char *name, *value;
-	if (cui_text_split(line, &name, &value) < 0)
+	char *value;
+	const char *name;
+	char *split_name;
+	if (cui_text_split(line, &split_name, &value) < 0)
 		return -1;
+	name = split_name;
 	bool count_row = false;
 	if (const cs_restor_mib_t *list = find_list(name, &count_row)) {
 		if (count_row)
@@ -378,6 +399,7 @@ int line_command(const TextSet &set, char *line, char *cmd, const char **what)
 		*what = "ERROR can't add %s config table entry line %d\n";
 		return cui_text_set_command(cmd, TEXTCONF_CMD_MAX, set.letter, list->add_name, value) < 0 ? -1 : 0;
 	}
+	name = set_name_of(name);
 	char rewritten[TEXTCONF_VALUE_MAX];
 	if (CsChkStrHexMIB(name)) {
 		if (cui_text_hex_value(value, rewritten) < 0)
