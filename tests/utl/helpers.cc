@@ -4,6 +4,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <ftw.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -81,6 +82,30 @@ int open_fds(void)
 bool no_children(void)
 {
 	return waitpid(-1, nullptr, WNOHANG) < 0 && errno == ECHILD;
+}
+
+CaptureStdout::CaptureStdout(const std::string &path) : file(path)
+{
+	fflush(stdout);
+	saved = dup(1);
+	int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+	dup2(fd, 1);
+	close(fd);
+}
+
+std::string CaptureStdout::done()
+{
+	fflush(stdout);
+	dup2(saved, 1);
+	close(saved);
+	saved = -1;
+	return read_file(file);
+}
+
+CaptureStdout::~CaptureStdout()
+{
+	if (saved >= 0)
+		done();
 }
 
 bool host_sh(const std::string &cmd)

@@ -24,6 +24,16 @@ int open_fds(void);
 /* True when this process has no child at all, zombies included. */
 bool no_children(void);
 
+/* Standard output of this process goes to a file until done(), which
+ * returns what was written. */
+struct CaptureStdout {
+	std::string file;
+	int saved;
+	explicit CaptureStdout(const std::string &path);
+	std::string done();
+	~CaptureStdout();
+};
+
 /* Runs a host shell command for the test's own set-up; true on exit 0. */
 bool host_sh(const std::string &cmd);
 

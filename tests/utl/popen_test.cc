@@ -23,33 +23,6 @@ std::string drain(FILE *f)
 	return s;
 }
 
-/* Standard output of this process goes to a file while it lives. */
-struct CaptureStdout {
-	std::string file;
-	int saved;
-	explicit CaptureStdout(const std::string &path) : file(path)
-	{
-		fflush(stdout);
-		saved = dup(1);
-		int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-		dup2(fd, 1);
-		close(fd);
-	}
-	std::string done()
-	{
-		fflush(stdout);
-		dup2(saved, 1);
-		close(saved);
-		saved = -1;
-		return read_file(file);
-	}
-	~CaptureStdout()
-	{
-		if (saved >= 0)
-			done();
-	}
-};
-
 int exit_code(int status)
 {
 	return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
