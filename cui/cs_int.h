@@ -1,6 +1,6 @@
 /*
- * cs_int.h - shared by the value-checking sources (cs_check.cc, cs_list.cc)
- * and nothing else.
+ * cs_int.h - shared by the value-checking sources (cs_check.cc,
+ * cs_checkers.cc, cs_list.cc) and nothing else.
  */
 #ifndef KP7_CS_INT_H
 #define KP7_CS_INT_H

@@ -1,7 +1,7 @@
 /*
  * The parameter tables: names, store numbers, value kinds and limits, the
  * lists' entry layouts, the time zones.  Constant data only; the generic
- * code that walks it is in cs_check.cc, cs_list.cc, cui_set.cc and
+ * code that walks it is in the other cs_*.cc files, cui_set.cc and
  * cui_get.cc.
  */
 #include "cs.h"

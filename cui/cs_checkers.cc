@@ -1,0 +1,139 @@
+/*
+ * The checkers of the value kind OTHER: each takes the value text and
+ * writes the store's form only when it accepts.  Numbers are read whole,
+ * signed as the router's 32-bit strtol() reads them, except the fixed
+ * rate, which is read unsigned.
+ */
+#include "cs.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "cs_int.h"
+
+namespace {
+
+void put_u32(void *out, uint32_t v)
+{
+	memcpy(out, &v, sizeof(v));
+}
+
+template <size_t N>
+bool one_of(int32_t n, const int32_t (&allowed)[N])
+{
+	for (int32_t a : allowed)
+		if (n == a)
+			return true;
+	return false;
+}
+
+/* A whole-text signed number from `allowed`, written as 32 bits. */
+template <size_t N>
+int accept_number(const char *v, void *out, const int32_t (&allowed)[N])
+{
+	int32_t n;
+	if (!cui_parse_int(v, &n) || !one_of(n, allowed))
+		return -1;
+	put_u32(out, (uint32_t)n);
+	return 0;
+}
+
+/* Minutes from `allowed`, written as the decimal text of the seconds. */
+template <size_t N>
+int accept_minutes(const char *v, void *out, const int32_t (&allowed)[N])
+{
+	int32_t n;
+	if (!cui_parse_int(v, &n) || !one_of(n, allowed))
+		return -1;
+	char text[16];
+	int len = snprintf(text, sizeof(text), "%d", n * 60);
+	memcpy(out, text, (size_t)len + 1);
+	return 0;
+}
+
+}  // namespace
+
+int CsChkWlanBand(const char *v, void *out)
+{
+	static constexpr int32_t allowed[] = {1, 2, 3, 8, 10, 11};
+	return accept_number(v, out, allowed);
+}
+
+int CsChkWLanFixRate(const char *v, void *out)
+{
+	uint32_t n;
+	if (!CsWholeU32(v, &n) || n > (1u << 27))
+		return -1;
+	put_u32(out, n);
+	return 0;
+}
+
+int CsChkWlanEncrypt(const char *v, void *out)
+{
+	static constexpr int32_t allowed[] = {0, 1, 2, 4, 6};
+	return accept_number(v, out, allowed);
+}
+
+int CsChkDhcp(const char *v, void *out)
+{
+	static constexpr int32_t allowed[] = {0, 2};
+	return accept_number(v, out, allowed);
+}
+
+int CsChkWanDhcp(const char *v, void *out)
+{
+	static constexpr int32_t allowed[] = {0, 1, 3, 16};
+	return accept_number(v, out, allowed);
+}
+
+int CsChkUsb3gCarrierSelect(const char *v, void *out)
+{
+	int32_t n;
+	if (!cui_parse_int(v, &n))
+		return -1;
+	put_u32(out, (uint32_t)n);
+	return 0;
+}
+
+int CsChkUsb3gIdleTime(const char *v, void *out)
+{
+	static constexpr int32_t allowed[] = {1, 5, 10, 30, 60};
+	return accept_minutes(v, out, allowed);
+}
+
+int CsChkKp7PingMonInterval(const char *v, void *out)
+{
+	static constexpr int32_t allowed[] = {1, 5, 15, 30, 45, 60};
+	return accept_minutes(v, out, allowed);
+}
+
+int CsChkTimeZone(const char *v, void *out)
+{
+	int32_t n;
+	if (!cui_parse_int(v, &n) || n < 0 || n >= CS_TIMEZONE_COUNT)
+		return -1;
+	const cs_timezoneval_t &tz = CS_TIMEZONEVAL[n];
+	cui_trace("%s idx %d val %s %s\n", "CsChkTimeZone", (int)n, tz.value, tz.desc);
+	memcpy(out, tz.value, strlen(tz.value) + 1);
+	return 0;
+}
+
+int CsChkScrlogEnabled(const char *v, void *out)
+{
+	static constexpr int32_t allowed[] = {0, 3};
+	return accept_number(v, out, allowed);
+}
+
+int CsChkQosRuleMode(const char *v, void *out)
+{
+	static constexpr int32_t allowed[] = {5, 6, 9, 10};
+	return accept_number(v, out, allowed);
+}
+
+int CsChkTimeZoneFromVal(const char *value)
+{
+	for (const cs_timezoneval_t &tz : CS_TIMEZONEVAL)
+		if (value && !strcmp(tz.value, value))
+			return tz.zone;
+	return -1;
+}
