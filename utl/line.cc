@@ -10,17 +10,22 @@
 #include "sys.h"
 
 #ifdef KP7_TLS
+#include <openssl/err.h>
 #include <openssl/ssl.h>
 #endif
 
 namespace {
 
 #ifdef KP7_TLS
+/* 0 only for the peer's close notify; a connection cut without one is
+ * an error, since the data may have been cut short on purpose. */
 int tls_read(SSL *ssl, char *buf, int len)
 {
 	/* SSL_read leaves errno alone on some failures: never let an old
-	 * ECONNRESET turn an error into an end of input. */
+	 * ECONNRESET turn an error into an end of input.  Errors of earlier
+	 * calls must not be taken for this one's either. */
 	errno = 0;
+	ERR_clear_error();
 	return SSL_read(ssl, buf, len);
 }
 #else
