@@ -13,7 +13,7 @@ cmake --build "$top/build" -j2 >/dev/null
 box=${1:-$(mktemp -d /tmp/kp7-demo.XXXXXX)}
 kp7box=$top/build/bin/kp7box
 step() { printf '\n== %s\n' "$*"; }
-run() { printf '$ %s\n' "$*"; "$kp7box" run "$box" "$@" || printf '(exit status %d)\n' $?; }
+run() { local q; q=$(printf '%q ' "$@"); printf '$ %s\n' "${q% }"; "$kp7box" run "$box" "$@" || printf '(exit status %d)\n' $?; }
 
 step "a fresh router root in $box"
 rm -rf "$box"
@@ -50,6 +50,35 @@ truncate -s $((size / 2)) "$box/flash/apmib/cur.mib"
 "$kp7box" reboot "$box"
 run flash get HOST_NAME
 tail -n 1 "$box/var/log/messages"
+
+step "settings by name: set and read back, per wireless network (index 0 or 1)"
+run kp7cui -d 6 -s -t c WLAN_SSID 0 office
+run kp7cui -s -t c WLAN_SSID 1 'guest "lobby"'
+run kp7cui -g -t c WLAN_SSID 0
+run kp7cui -g -t c WLAN_SSID 1
+run kp7cui -s -t c PPP_IDLE_TIME 0 5
+run kp7cui -g -t c PPP_IDLE_TIME 0
+run flash get PPP_IDLE_TIME
+
+step "refused values: an error code and text, and the store as it was"
+run kp7cui -d 3 -s -t c WLAN_SSID 2 home
+run kp7cui -d 3 -s -t c DNS1 0 10.0.0.256
+run kp7cui -d 3 -s -t c WLAN_SSID 0 $'two\nlines'
+run kp7cui -g -t c WLAN_SSID 0
+
+step "lists: add entries, read one, delete one; host names live in the hosts file"
+run kp7cui -s -t c PORTFW_ADD 0 192.168.0.10 1 80 80 8080 web
+run kp7cui -s -t c PORTFW_ADD 0 192.168.0.11 2 53 53 53 dns
+run kp7cui -s -t c PORTFW_DEL 1
+run kp7cui -g -t c PORTFW_TBL 1
+run kp7cui -s -t c EASYDNS_ADD 0 192.168.0.5 nas '#disk'
+run kp7cui -s -t c EASYDNS_ADD 0 192.168.0.6 printer '#office'
+run kp7cui -s -t c EASYDNS_DEL 1
+cat "$box/var/mnt/etc/hosts"
+
+step "the whole current set as text lines (rows changed above), then the default set's first lines"
+"$kp7box" run "$box" kp7cui -g -t c -a | grep -E '^(WLAN_SSID|PPP_IDLE_TIME|PORTFW|EASYDNS)'
+"$kp7box" run "$box" kp7cui -g -t d -a | head -n 8
 
 step "every command the programs ran, as the sandbox's shell recorded it"
 "$kp7box" commands "$box"
