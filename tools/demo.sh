@@ -82,4 +82,30 @@ step "the whole current set as text lines (rows changed above), then the default
 
 step "every command the programs ran, as the sandbox's shell recorded it"
 "$kp7box" commands "$box"
+
+step "text backup across a firmware change: save both sets, a new layout version, restore"
+run kp7cui -s -t c WLAN_SSID 0 'lobby $(reboot) `id`'
+run kp7cui -s -t c HOST_NAME 0 'shop-"north"'
+run kp7cui -s -t d DNS1 0 9.9.9.9
+run kp7cui -d 6 -T -o s
+tc=$box/var/mnt/text_conf
+ls -l "$tc"
+printf 'saved layout version: %s\n' "$(cat "$tc/cur_ver")"
+grep -E '^(WLAN_SSID 0|HOST_NAME|PORTFW_TBL) ' "$tc/cur.txt"
+# the new firmware: another layout version and factory settings
+echo $(($(cat "$tc/cur_ver") + 1)) >"$box/etc/mib_version"
+rm -rf "$box/var/apmib" "$box/flash/apmib"
+"$kp7box" reboot "$box"
+run kp7cui -g -t c WLAN_SSID 0
+lines=$(wc -l <"$box/var/log/commands")
+run kp7cui -d 6 -T -o l
+run kp7cui -g -t c WLAN_SSID 0
+run kp7cui -g -t c HOST_NAME 0
+run kp7cui -g -t c PORTFW_TBL 1
+run kp7cui -g -t d DNS1 0
+printf 'backup files left: %s\n' "$(ls -A "$tc" | wc -l)"
+printf 'commands the restore ran: %s, e.g.\n' "$(($(wc -l <"$box/var/log/commands") - lines))"
+tail -n +$((lines + 1)) "$box/var/log/commands" | grep -E 'WLAN_SSID 0|HOST_NAME|PORTFW|-f -t' || true
+printf 'firmware commands a setting ran: %s\n' "$(cat "$box/var/log/standins" 2>/dev/null | wc -l)"
+grep textconfig "$box/var/log/messages" || true
 printf '\nThe sandbox stays in %s (remove it with rm -rf).\n' "$box"
