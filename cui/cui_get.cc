@@ -43,22 +43,16 @@ bool listed(const uint32_t (&list)[N], uint32_t number)
 	return false;
 }
 
-/* Appends to the value being built in sc->msg; keeps the terminator. */
+/*
+ * Appends to the value being built in sc->msg, always terminated.  A dump
+ * formats a few hundred values, so numbers are written by hand rather
+ * than through printf.
+ */
 struct ValueText {
 	char *buf;
 	size_t len, room;
 
-	void put(const char *fmt, ...) __attribute__((format(printf, 2, 3)))
-	{
-		va_list ap;
-		va_start(ap, fmt);
-		int n = vsnprintf(buf + len, room - len, fmt, ap);
-		va_end(ap);
-		if (n > 0)
-			len += (size_t)n < room - len ? (size_t)n : room - len - 1;
-	}
-
-	void put_char(char c)
+	__attribute__((always_inline)) void put_char(char c)
 	{
 		if (len + 1 < room) {
 			buf[len++] = c;
@@ -66,30 +60,78 @@ struct ValueText {
 		}
 	}
 
-	/* "text" with '"' and '\' escaped. */
+	void put_bytes(const char *s, size_t n)
+	{
+		if (n > room - 1 - len)
+			n = room - 1 - len;
+		memcpy(buf + len, s, n);
+		len += n;
+		buf[len] = '\0';
+	}
+
+	void put_text(const char *s) { put_bytes(s, strlen(s)); }
+
+	void put_uint(uint32_t v)
+	{
+		char digits[10];
+		char *p = digits + sizeof(digits);
+		do
+			*--p = (char)('0' + v % 10);
+		while (v /= 10);
+		put_bytes(p, (size_t)(digits + sizeof(digits) - p));
+	}
+
+	void put_int(int32_t v)
+	{
+		if (v < 0)
+			put_char('-');
+		put_uint(v < 0 ? 0u - (uint32_t)v : (uint32_t)v);
+	}
+
+	/* "text" with '"' and '\' escaped; at most `max` characters of s. */
 	void put_quoted(const char *s, size_t max)
 	{
 		put_char('"');
-		for (size_t i = 0; i < max && s[i]; i++) {
-			if (s[i] == '"' || s[i] == '\\')
-				put_char('\\');
-			put_char(s[i]);
+		for (size_t n = strnlen(s, max); n;) {
+			size_t plain = 0;
+			while (plain < n && s[plain] != '"' && s[plain] != '\\')
+				plain++;
+			if (plain == n) {
+				put_bytes(s, n);
+				break;
+			}
+			put_bytes(s, plain);
+			put_char('\\');
+			put_char(s[plain]);
+			s += plain + 1;
+			n -= plain + 1;
 		}
 		put_char('"');
 	}
 
-	void put_address(const uint8_t *a) { put("%u.%u.%u.%u", a[0], a[1], a[2], a[3]); }
+	void put_address(const uint8_t *a)
+	{
+		for (int i = 0; i < 4; i++) {
+			if (i)
+				put_char('.');
+			put_uint(a[i]);
+		}
+	}
 
 	void put_hex(const uint8_t *b, size_t n)
 	{
-		for (size_t i = 0; i < n; i++)
-			put("%02x", b[i]);
+		static const char HEX[] = "0123456789abcdef";
+		for (size_t i = 0; i < n; i++) {
+			put_char(HEX[b[i] >> 4]);
+			put_char(HEX[b[i] & 15]);
+		}
 	}
 };
 
+/* The value, built from the start of the message buffer. */
 ValueText value_text(cui_soft_t *sc)
 {
-	memset(sc->msg, 0, sizeof(sc->msg));
+	sc->msg[0] = '\0';
 	return ValueText{sc->msg, 0, sizeof(sc->msg)};
 }
 
@@ -130,29 +172,34 @@ void put_entry(ValueText &v, const cs_list_t *list, const uint8_t *entry)
 			v.put_quoted(reinterpret_cast<const char *>(field), list->field_room[i]);
 			break;
 		default:	/* numbers, one to four bytes */
-			v.put("%u", be_number(field, list->field_width[i]));
+			v.put_uint(be_number(field, list->field_width[i]));
 			break;
 		}
 	}
+}
+
+void put_host_entry(cui_soft_t *sc, const cs_easydns_t &entry)
+{
+	ValueText v = value_text(sc);
+	put_entry(v, CsFindListByKind(CUI_SET_TYPE_TBL_EDNS), reinterpret_cast<const uint8_t *>(&entry));
 }
 
 int get_easydns(cui_soft_t *sc, unsigned index, const cgc2m_t *rec)
 {
 	if (!strcmp(rec->name, "EASYDNS_NUM")) {
 		int count = GetEasyDns(0, nullptr);
-		value_text(sc).put("%u", (unsigned)count);
+		value_text(sc).put_uint((uint32_t)count);
 		return 0;
 	}
 	if (strcmp(rec->name, "EASYDNS") != 0)
 		return cui_fail(sc, 6, "illegal name\n");
-	if (index < 1 || index > 10)
+	if (index < 1 || index > EASYDNS_MAX_ENTRIES)
 		return cui_fail(sc, 7, "illegal index\n");
 	cs_easydns_t entry;
 	memset(&entry, 0, sizeof(entry));
 	if (!GetEasyDns((int)index, &entry))
 		return cui_fail(sc, 11, "get MIB failed\n");
-	ValueText v = value_text(sc);
-	put_entry(v, CsFindListByKind(CUI_SET_TYPE_TBL_EDNS), reinterpret_cast<uint8_t *>(&entry));
+	put_host_entry(sc, entry);
 	return 0;
 }
 
@@ -164,7 +211,7 @@ int get_scalar(cui_soft_t *sc, uint32_t number, int type)
 	if (type == IA_T)
 		value_text(sc).put_address(reinterpret_cast<uint8_t *>(&value));
 	else
-		value_text(sc).put("%u", value);
+		value_text(sc).put_uint(value);
 	return 0;
 }
 
@@ -182,7 +229,7 @@ int get_string(cui_soft_t *sc, uint32_t number, int type, int size)
 	if (type != STRING_T)
 		v.put_hex(buf, (size_t)size);
 	else if (listed(BARE_TEXT_PARAMS, number) && plain_word(text))
-		v.put("%s", text);
+		v.put_text(text);
 	else
 		v.put_quoted(text, (size_t)size);
 	free(buf);
@@ -219,14 +266,17 @@ void apply_minutes(cui_soft_t *sc, uint32_t number)
 		return;
 	int32_t seconds = v > (long long)UINT32_MAX ? INT32_MAX :
 			  v < INT32_MIN ? INT32_MIN : (int32_t)(uint32_t)v;
-	value_text(sc).put("%d", seconds / 60);
+	memset(sc->msg, 0, sizeof(sc->msg));
+	value_text(sc).put_int(seconds / 60);
 }
 
 }  // namespace
 
 int cui_get_entry(cui_soft_t *sc, uint8_t index, const cgc2m_t *rec)
 {
-	memset(sc->msg, 0, sizeof(sc->msg));
+	/* The value is text, built from the start; only failures need the
+	 * whole buffer cleared, and cui_fail() clears it. */
+	sc->msg[0] = '\0';
 	switch (rec->get_kind) {
 	case CG_KIND_WLAN:
 		if (index > 1)
@@ -273,22 +323,49 @@ int cui_get_entry(cui_soft_t *sc, uint8_t index, const cgc2m_t *rec)
 
 namespace {
 
+/* "NAME INDEX VALUE\n" with the value in sc->msg. */
+void print_row(const cui_soft_t *sc, const char *name, unsigned index)
+{
+	char text[96 + sizeof(sc->msg)];
+	ValueText line{text, 0, sizeof(text)};
+	line.put_text(name);
+	line.put_char(' ');
+	line.put_uint(index);
+	line.put_char(' ');
+	line.put_text(sc->msg);
+	line.put_char('\n');
+	fwrite(text, 1, line.len, stdout);
+}
+
+/* The host-name rows of the dump, read in one pass over the hosts file;
+ * a table grown past its limit by other means stops the dump there. */
+int dump_easydns(cui_soft_t *sc, const cgc2m_t *rec)
+{
+	cs_easydns_t entries[EASYDNS_MAX_ENTRIES];
+	int count = GetEasyDnsList(entries, EASYDNS_MAX_ENTRIES);
+	for (int k = 1; k <= count; k++) {
+		if (k > EASYDNS_MAX_ENTRIES)
+			return cui_fail(sc, 7, "illegal index\n");
+		put_host_entry(sc, entries[k - 1]);
+		print_row(sc, rec->name, (unsigned)k);
+	}
+	return 0;
+}
+
 /* A list row of the dump: every entry, numbered from 1. */
 int dump_list(cui_soft_t *sc, const cgc2m_t *rec)
 {
+	if (rec->get_kind == CG_KIND_EDNS)
+		return dump_easydns(sc, rec);
+	const cs_list_t *list = CsFindListByReadNumber(rec->number);
 	uint32_t count = 0;
-	if (rec->get_kind == CG_KIND_EDNS) {
-		count = (uint32_t)GetEasyDns(0, nullptr);
-	} else {
-		const cs_list_t *list = CsFindListByReadNumber(rec->number);
-		if (CuiApmibGet(sc->set_type, list->count_number, &count) <= 0)
-			return cui_fail(sc, 11, "get MIB failed\n");
-	}
+	if (CuiApmibGet(sc->set_type, list->count_number, &count) <= 0)
+		return cui_fail(sc, 11, "get MIB failed\n");
 	for (uint32_t k = 1; k <= count; k++) {
 		int result = cui_get_entry(sc, (uint8_t)k, rec);
 		if (result)
 			return result;
-		printf("%s %u %s\n", rec->name, k, sc->msg);
+		print_row(sc, rec->name, k);
 	}
 	return 0;
 }
@@ -305,7 +382,7 @@ int dump_row(cui_soft_t *sc, const cgc2m_t *rec, unsigned index)
 		return result;
 	if (index == 0)
 		apply_minutes(sc, rec->number);
-	printf("%s %u %s\n", rec->name, index, sc->msg);
+	print_row(sc, rec->name, index);
 	return 0;
 }
 

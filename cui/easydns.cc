@@ -110,7 +110,7 @@ bool read_line(FILE *f, char *buf, size_t *len)
 {
 	size_t n = 0;
 	int c;
-	while ((c = getc(f)) != EOF && c != '\n')
+	while ((c = getc_unlocked(f)) != EOF && c != '\n')
 		if (n < LINE_MAX_CHARS)
 			buf[n++] = (char)c;
 	*len = n;
@@ -210,7 +210,14 @@ bool breaks_line(const char *text, size_t room, const char *bad)
 
 }  // namespace
 
-int GetEasyDns(int index, cs_easydns_t *rec)
+namespace {
+
+/*
+ * One pass over the file: counts the entries, copies entry `index` (from
+ * 1) to `rec` and stops there, and copies the first `max` entries to
+ * `list`.  Returns the count, or `index` when that entry was found.
+ */
+int scan_entries(int index, cs_easydns_t *rec, cs_easydns_t *list, int max)
 {
 	FILE *f = sys_fopen(EASYDNS_FILE, "r");
 	if (!f) {
@@ -223,10 +230,10 @@ int GetEasyDns(int index, cs_easydns_t *rec)
 		fclose(f);
 		return 0;
 	}
-	int count = 0, found = 0;
+	int count = 0;
 	size_t len;
 	cs_easydns_t e;
-	while (!found && read_line(f, line, &len)) {
+	while (read_line(f, line, &len)) {
 		LineKind kind = classify(line, len, &e);
 		if (kind == NOT_ENTRY)
 			continue;
@@ -234,16 +241,32 @@ int GetEasyDns(int index, cs_easydns_t *rec)
 			  e.host, e.comment);
 		if (kind == LOOPBACK)
 			continue;
-		count++;
-		if (index != 0 && count == index) {
+		if (count < max)
+			list[count] = e;
+		if (++count == index) {
 			if (rec)
 				*rec = e;
-			found = count;
+			break;
 		}
 	}
 	free(line);
 	fclose(f);
-	return index == 0 ? count : found;
+	return count;
+}
+
+}  // namespace
+
+int GetEasyDns(int index, cs_easydns_t *rec)
+{
+	int count = scan_entries(index, rec, nullptr, 0);
+	if (index == 0)
+		return count;
+	return count == index ? index : 0;
+}
+
+int GetEasyDnsList(cs_easydns_t *list, int max)
+{
+	return scan_entries(0, nullptr, list, max);
 }
 
 int SetEasyDns(const cs_easydns_t *rec)

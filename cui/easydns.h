@@ -12,6 +12,7 @@
 #include <stdint.h>
 
 #define EASYDNS_FILE "/var/mnt/etc/hosts"
+#define EASYDNS_MAX_ENTRIES 10	/* the set command adds no more */
 
 struct cs_easydns_t {
 	uint8_t addr[4];	/* IPv4, network byte order */
@@ -25,6 +26,10 @@ extern const cs_easydns_t ExcludedEasyDnsEntry;	/* 127.0.0.1 localhost.localdoma
  * entry n into `rec` and n, or 0 when there is none.  0 also when the
  * file cannot be read. */
 int GetEasyDns(int index, cs_easydns_t *rec);
+
+/* The number of entries, the first `max` of them copied to `list`: what a
+ * walk over entries 1 to the count with GetEasyDns() finds, in one pass. */
+int GetEasyDnsList(cs_easydns_t *list, int max);
 
 /* Appends the entry; 0, or -1 when the file cannot be written. */
 int SetEasyDns(const cs_easydns_t *rec);

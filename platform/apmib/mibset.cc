@@ -104,8 +104,10 @@ constexpr bool factory_values_sound()
 }
 static_assert(factory_values_sound(), "a factory value in the parameter table is malformed");
 
+/* CRC-32 four bytes at a step: v[k][b] is the remainder of byte b
+ * followed by k zero bytes. */
 struct CrcTable {
-	uint32_t v[256];
+	uint32_t v[4][256];
 };
 
 constexpr CrcTable make_crc_table()
@@ -115,8 +117,11 @@ constexpr CrcTable make_crc_table()
 		uint32_t c = i;
 		for (int k = 0; k < 8; k++)
 			c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-		t.v[i] = c;
+		t.v[0][i] = c;
 	}
+	for (int k = 1; k < 4; k++)
+		for (uint32_t i = 0; i < 256; i++)
+			t.v[k][i] = (t.v[k - 1][i] >> 8) ^ t.v[0][t.v[k - 1][i] & 0xff];
 	return t;
 }
 
@@ -227,8 +232,14 @@ void mibset_list_clear(MibSet &set, const MibRec *rec)
 uint32_t mib_crc32(const uint8_t *data, size_t len)
 {
 	uint32_t crc = 0xffffffffu;
-	for (size_t i = 0; i < len; i++)
-		crc = kCrc.v[(crc ^ data[i]) & 0xff] ^ (crc >> 8);
+	for (; len >= 4; data += 4, len -= 4) {
+		crc ^= (uint32_t)data[0] | (uint32_t)data[1] << 8 | (uint32_t)data[2] << 16 |
+		       (uint32_t)data[3] << 24;
+		crc = kCrc.v[3][crc & 0xff] ^ kCrc.v[2][crc >> 8 & 0xff] ^
+		      kCrc.v[1][crc >> 16 & 0xff] ^ kCrc.v[0][crc >> 24];
+	}
+	for (; len; data++, len--)
+		crc = kCrc.v[0][(crc ^ *data) & 0xff] ^ (crc >> 8);
 	return crc ^ 0xffffffffu;
 }
 

@@ -12,6 +12,7 @@
 #include "cfgsect.h"
 #include "helpers.h"
 #include "lzss.h"
+#include "mibset.h"
 #include "mibstore.h"
 
 namespace {
@@ -184,4 +185,25 @@ TEST(StoreCodec, UpdateFlashTakesGoodBlocksOnly)
 	}));
 	std::vector<unsigned char> log = read_all(root / "var/log/messages");
 	EXPECT_NE(std::string::npos, std::string(log.begin(), log.end()).find("checksum mismatch"));
+}
+
+/* Settings files carry the standard CRC-32; the four-bytes-a-step loop
+ * must give the same remainder as one byte at a time, at every length
+ * and alignment. */
+TEST(StoreCodec, Crc32IsTheStandardOne)
+{
+	const char *check = "123456789";
+	EXPECT_EQ(mib_crc32(reinterpret_cast<const uint8_t *>(check), 9), 0xCBF43926u);
+	std::mt19937 rng(7);
+	std::vector<uint8_t> data = random_block(rng, 67, 256);
+	for (size_t start = 0; start < 4; start++)
+		for (size_t len = 0; start + len <= data.size(); len++) {
+			uint32_t crc = 0xffffffffu;
+			for (size_t i = start; i < start + len; i++) {
+				crc ^= data[i];
+				for (int k = 0; k < 8; k++)
+					crc = crc & 1 ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+			}
+			ASSERT_EQ(mib_crc32(data.data() + start, len), ~crc) << start << "+" << len;
+		}
 }
