@@ -105,7 +105,7 @@ static void sync_dir_of(const char *file)
 	}
 }
 
-int sys_write_atomic(const char *path, const void *data, size_t len, mode_t mode)
+static int replace_file(const char *path, const void *data, size_t len, mode_t mode, bool durable)
 {
 	SysPath real(path);
 	char tmp[sizeof(real.buf) + 16];
@@ -114,7 +114,7 @@ int sys_write_atomic(const char *path, const void *data, size_t len, mode_t mode
 	int fd = mkostemp(tmp, O_CLOEXEC);
 	if (fd < 0)
 		return -1;
-	if (fchmod(fd, mode) < 0 || write_all(fd, data, len) < 0 || fsync(fd) < 0) {
+	if (fchmod(fd, mode) < 0 || write_all(fd, data, len) < 0 || (durable && fsync(fd) < 0)) {
 		int e = errno;
 		close(fd);
 		unlink(tmp);
@@ -125,8 +125,19 @@ int sys_write_atomic(const char *path, const void *data, size_t len, mode_t mode
 		unlink(tmp);
 		return errno = e, -1;
 	}
-	sync_dir_of(real);
+	if (durable)
+		sync_dir_of(real);
 	return 0;
+}
+
+int sys_write_atomic(const char *path, const void *data, size_t len, mode_t mode)
+{
+	return replace_file(path, data, len, mode, true);
+}
+
+int sys_write_volatile(const char *path, const void *data, size_t len, mode_t mode)
+{
+	return replace_file(path, data, len, mode, false);
 }
 
 int sys_commit_file(const char *from, const char *to)

@@ -60,6 +60,11 @@ ssize_t sys_read_file(const char *path, void *buf, size_t size);
  * temporary removed. */
 int sys_write_atomic(const char *path, const void *data, size_t len, mode_t mode);
 
+/* The same without the fsyncs, for files in RAM that a power cut wipes
+ * anyway (the store's working copies under /var): still whole or old
+ * after a crash of the writer, at a fraction of the cost. */
+int sys_write_volatile(const char *path, const void *data, size_t len, mode_t mode);
+
 /* Puts a file finished under a temporary name in place: fsync of `from`,
  * rename over `to` (same directory), fsync of the directory. */
 int sys_commit_file(const char *from, const char *to);

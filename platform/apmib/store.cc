@@ -174,9 +174,11 @@ struct StoreLock {
 
 int write_file(const char *path, const uint8_t *data, size_t len)
 {
-	if (sys_mkdir_p(strncmp(path, kWorkDir, strlen(kWorkDir)) ? kFlashDir : kWorkDir, 0755) < 0)
+	bool in_ram = strncmp(path, kWorkDir, strlen(kWorkDir)) == 0;
+	if (sys_mkdir_p(in_ram ? kWorkDir : kFlashDir, 0755) < 0)
 		return -1;
-	return sys_write_atomic(path, data, len, 0644);
+	/* working copies live in RAM: a power cut loses them, fsync or not */
+	return in_ram ? sys_write_volatile(path, data, len, 0644) : sys_write_atomic(path, data, len, 0644);
 }
 
 int write_set(int idx, const MibSet &set, bool to_flash)
