@@ -14,7 +14,7 @@ pkgs=(
 	busybox-static			# the sandbox's shell and tools
 	util-linux			# unshare for the sandbox
 	valgrind file
-	wget openssl			# the utility library's download and TLS tests
+	wget				# the utility library's download tests (the real one)
 )
 
 missing=()
