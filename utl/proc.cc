@@ -28,13 +28,17 @@ bool all_digits(const char *s)
 	return true;
 }
 
-/* Opens /proc/PID/WHAT; the pid is an entry name of the table. */
+/* /proc/PID/WHAT, the pid being an entry name of the table; false when
+ * the path does not fit. */
+bool proc_path(char (&path)[256], const char *pid, const char *what)
+{
+	return snprintf(path, sizeof(path), "%s/%s/%s", sys_procfs(), pid, what) < (int)sizeof(path);
+}
+
 FILE *open_proc_file(const char *pid, const char *what)
 {
 	char path[256];
-	if (snprintf(path, sizeof(path), "%s/%s/%s", sys_procfs(), pid, what) >= (int)sizeof(path))
-		return nullptr;
-	return fopen(path, "re");
+	return proc_path(path, pid, what) ? fopen(path, "re") : nullptr;
 }
 
 /* A zombie has gone already; only its parent has yet to notice.  Counting
@@ -43,9 +47,12 @@ FILE *open_proc_file(const char *pid, const char *what)
 bool is_zombie(FILE *status)
 {
 	char line[256];
-	while (fgets(line, sizeof(line), status))
-		if (!strncmp(line, "State:", 6))
-			return strpbrk(line + 6, "ZX") != nullptr;
+	while (fgets(line, sizeof(line), status)) {
+		if (strncmp(line, "State:", 6))
+			continue;
+		const char *state = line + 6 + strspn(line + 6, " \t");
+		return *state == 'Z' || *state == 'X';
+	}
 	return false;
 }
 
@@ -67,9 +74,7 @@ bool name_is(const char *pid, const char *name)
 ssize_t read_proc_file(const char *pid, const char *what, char *buf, size_t size)
 {
 	char path[256];
-	if (snprintf(path, sizeof(path), "%s/%s/%s", sys_procfs(), pid, what) >= (int)sizeof(path))
-		return -1;
-	int fd = open(path, O_RDONLY | O_CLOEXEC);
+	int fd = proc_path(path, pid, what) ? open(path, O_RDONLY | O_CLOEXEC) : -1;
 	if (fd < 0)
 		return -1;
 	size_t got = 0;
