@@ -139,6 +139,29 @@ TEST(UtlPopen, TwoStreamsClosedInEitherOrder)
 	EXPECT_TRUE(no_children());
 }
 
+/* The termination signals the programs block stay blocked in the
+ * commands they start: a shell that signals itself lives on. */
+TEST(UtlPopen, CommandsInheritTheBlockedSignals)
+{
+	const char cmd[] = "kill -TERM $$; kill -INT $$; kill -HUP $$; echo survived";
+	FILE *f = utl_popen(cmd, "r");
+	ASSERT_NE(f, nullptr);
+	EXPECT_EQ(drain(f), "");
+	int status = utl_pclose(f);
+	EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+
+	fflush(stdout);
+	pid_t pid = fork();
+	if (pid == 0) {
+		utl_sigset();
+		f = utl_popen(cmd, "r");
+		bool ok = f && drain(f) == "survived\n" && utl_pclose(f) == 0;
+		_exit(ok ? 0 : 1);
+	}
+	ASSERT_EQ(waitpid(pid, &status, 0), pid);
+	EXPECT_EQ(exit_code(status), 0);
+}
+
 /* Out of descriptors: null, nothing left open, no child. */
 TEST(UtlPopen, FailureLeavesNothingOpen)
 {
