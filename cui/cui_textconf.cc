@@ -12,6 +12,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -43,95 +44,7 @@ constexpr TextSet CURRENT = {'c', "current", TEXTCONF_DIR "/cur.txt", TEXTCONF_D
 constexpr TextSet DEFAULT = {'d', "default", TEXTCONF_DIR "/def.txt", TEXTCONF_DIR "/def.txt.tmp",
 			     "kp7cui -f -td"};
 
-/* ---- lines and commands ---- */
-
-bool is_blank(char c)
-{
-	return c == ' ' || c == '\t';
-}
-
-/* Characters that stand for themselves outside quotes in every shell. */
-bool shell_plain(char c)
-{
-	return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-	       (c && strchr("._:/+,=@%-", c));
-}
-
-/* A command text that refuses to grow beyond its buffer. */
-struct CmdText {
-	char *buf;
-	size_t size, len;
-	bool fits;
-
-	void put(char c)
-	{
-		if (len + 1 < size)
-			buf[len++] = c;
-		else
-			fits = false;
-	}
-	void escaped(char c)
-	{
-		put('\\');
-		put(c);
-	}
-	void bare(char c)
-	{
-		if (shell_plain(c))
-			put(c);
-		else
-			escaped(c);
-	}
-};
-
-/* A NAME: one word whatever it holds. */
-void put_name(CmdText &t, const char *name)
-{
-	for (; *name; name++)
-		t.bare(*name);
-}
-
-/* A value text: the dump's quoted strings stay strings, with `$` and
- * backquote made plain; everything else outside them stays one literal
- * character; blanks still separate the words. */
-void put_value(CmdText &t, const char *v)
-{
-	size_t n = strlen(v);
-	bool final_lf = n > 0 && v[n - 1] == '\n';
-	if (final_lf)
-		n--;
-	bool quoted = false;
-	for (size_t i = 0; i < n; i++) {
-		char c = v[i];
-		if (!quoted) {
-			if (c == '"') {
-				quoted = true;
-				t.put(c);
-			} else if (c == ' ') {
-				t.put(c);
-			} else {
-				t.bare(c);
-			}
-		} else if (c == '\\') {
-			/* the dump's \" and \\ stand; any other backslash is itself */
-			if (i + 1 < n && (v[i + 1] == '"' || v[i + 1] == '\\'))
-				t.escaped(v[++i]);
-			else
-				t.escaped('\\');
-		} else if (c == '"') {
-			quoted = false;
-			t.put(c);
-		} else if (c == '$' || c == '`') {
-			t.escaped(c);
-		} else {
-			t.put(c);
-		}
-	}
-	if (quoted)
-		t.put('"');
-	if (final_lf)
-		t.put('\n');
-}
+/* ---- reading the dumps ---- */
 
 /* Reads one saved line: at most TEXTCONF_LINE_MAX characters and the line
  * feed.  1 for a line, 0 at the end, -1 for a longer line (skipped whole:
@@ -285,14 +198,18 @@ int read_saved_version(int32_t *saved)
 		cui_trace("can't open %s file errno %d, do nothing\n", CUR_VER, errno);
 		return 0;
 	}
-	int v;
-	int got = fscanf(f, "%d", &v);
+	char text[32];
+	size_t n = fread(text, 1, sizeof(text) - 1, f);
 	int e = errno;
 	fclose(f);
 	errno = e;
-	if (got != 1)
+	text[n] = '\0';
+	/* one decimal number, as scanf's %d takes it, without its overflow */
+	char *end;
+	long long v = strtoll(text, &end, 10);
+	if (end == text)
 		return -1;
-	*saved = v;
+	*saved = v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : (int32_t)v;
 	return 1;
 }
 
@@ -415,71 +332,6 @@ int line_command(const TextSet &set, char *line, char *cmd, const char **what)
 }
 
 }  // namespace
-
-/* ---- the pieces ---- */
-
-int cui_text_split(char *line, char **name, char **value)
-{
-	char *p = line;
-	while (is_blank(*p) || *p == '\n')
-		p++;
-	*name = p;
-	while (*p && !is_blank(*p) && *p != '\n')
-		p++;
-	if (p == *name) {
-		*value = p;
-		return -1;
-	}
-	if (*p)
-		*p++ = '\0';
-	while (is_blank(*p))
-		p++;
-	*value = p;
-	return *p ? 0 : -1;
-}
-
-int cui_text_set_command(char *out, size_t size, char letter, const char *name, const char *value)
-{
-	if (size == 0)
-		return -1;
-	int n = snprintf(out, size, "kp7cui -s -t %c ", letter);
-	if (n < 0 || (size_t)n >= size)
-		return -1;
-	CmdText t = {out, size, (size_t)n, true};
-	put_name(t, name);
-	t.put(' ');
-	put_value(t, value);
-	out[t.len] = '\0';
-	return t.fits ? (int)t.len : -1;
-}
-
-int cui_text_hex_value(const char *value, char *out)
-{
-	char copy[TEXTCONF_LINE_MAX + 2], *save;
-	snprintf(copy, sizeof(copy), "%s", value);
-	const char *index = strtok_r(copy, " \t\n", &save);
-	const char *digits = index ? strtok_r(nullptr, " \t\n", &save) : nullptr;
-	if (!digits)
-		return -1;
-	snprintf(out, TEXTCONF_VALUE_MAX, "%s 0x%s", index, digits);
-	return 0;
-}
-
-int cui_text_zone_value(const char *value, char *out)
-{
-	char copy[TEXTCONF_LINE_MAX + 2], *save;
-	snprintf(copy, sizeof(copy), "%s", value);
-	const char *index = strtok_r(copy, " \t\n\"", &save);
-	const char *zone = index ? strtok_r(nullptr, "\"\n", &save) : nullptr;
-	if (!zone)
-		return -1;
-	int number = CsChkTimeZoneFromVal(zone);
-	if (number >= 0)
-		snprintf(out, TEXTCONF_VALUE_MAX, "%s %d", index, number);
-	else
-		snprintf(out, TEXTCONF_VALUE_MAX, "%s", index);	/* the set that follows fails */
-	return 0;
-}
 
 /* ---- the handlers ---- */
 

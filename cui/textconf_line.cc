@@ -1,0 +1,167 @@
+/*
+ * The text restore's line work: a saved dump line split into NAME and its
+ * value text, and turned into the set command that replays it, quoted so
+ * that the shell hands kp7cui exactly the words of the line and runs
+ * nothing else.
+ */
+#include "textconf.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "cs.h"
+
+namespace {
+
+bool is_blank(char c)
+{
+	return c == ' ' || c == '\t';
+}
+
+/* Characters that stand for themselves outside quotes in every shell. */
+bool shell_plain(char c)
+{
+	return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+	       (c && strchr("._:/+,=@%-", c));
+}
+
+/* A command text that refuses to grow beyond its buffer. */
+struct CmdText {
+	char *buf;
+	size_t size, len;
+	bool fits;
+
+	void put(char c)
+	{
+		if (len + 1 < size)
+			buf[len++] = c;
+		else
+			fits = false;
+	}
+	void escaped(char c)
+	{
+		put('\\');
+		put(c);
+	}
+	void bare(char c)
+	{
+		if (shell_plain(c))
+			put(c);
+		else
+			escaped(c);
+	}
+};
+
+/* A NAME: one word whatever it holds. */
+void put_name(CmdText &t, const char *name)
+{
+	for (; *name; name++)
+		t.bare(*name);
+}
+
+/* A value text: the dump's quoted strings stay strings, with `$` and
+ * backquote made plain; everything else outside them stays one literal
+ * character; blanks still separate the words. */
+void put_value(CmdText &t, const char *v)
+{
+	size_t n = strlen(v);
+	bool final_lf = n > 0 && v[n - 1] == '\n';
+	if (final_lf)
+		n--;
+	bool quoted = false;
+	for (size_t i = 0; i < n; i++) {
+		char c = v[i];
+		if (!quoted) {
+			if (c == '"') {
+				quoted = true;
+				t.put(c);
+			} else if (c == ' ') {
+				t.put(c);
+			} else {
+				t.bare(c);
+			}
+		} else if (c == '\\') {
+			/* the dump's \" and \\ stand; any other backslash is itself */
+			if (i + 1 < n && (v[i + 1] == '"' || v[i + 1] == '\\'))
+				t.escaped(v[++i]);
+			else
+				t.escaped('\\');
+		} else if (c == '"') {
+			quoted = false;
+			t.put(c);
+		} else if (c == '$' || c == '`') {
+			t.escaped(c);
+		} else {
+			t.put(c);
+		}
+	}
+	if (quoted)
+		t.put('"');
+	if (final_lf)
+		t.put('\n');
+}
+
+}  // namespace
+
+int cui_text_split(char *line, char **name, char **value)
+{
+	char *p = line;
+	while (is_blank(*p) || *p == '\n')
+		p++;
+	*name = p;
+	while (*p && !is_blank(*p) && *p != '\n')
+		p++;
+	if (p == *name) {
+		*value = p;
+		return -1;
+	}
+	if (*p)
+		*p++ = '\0';
+	while (is_blank(*p))
+		p++;
+	*value = p;
+	return *p ? 0 : -1;
+}
+
+int cui_text_set_command(char *out, size_t size, char letter, const char *name, const char *value)
+{
+	if (size == 0)
+		return -1;
+	int n = snprintf(out, size, "kp7cui -s -t %c ", letter);
+	if (n < 0 || (size_t)n >= size)
+		return -1;
+	CmdText t = {out, size, (size_t)n, true};
+	put_name(t, name);
+	t.put(' ');
+	put_value(t, value);
+	out[t.len] = '\0';
+	return t.fits ? (int)t.len : -1;
+}
+
+int cui_text_hex_value(const char *value, char *out)
+{
+	char copy[TEXTCONF_LINE_MAX + 2], *save;
+	snprintf(copy, sizeof(copy), "%s", value);
+	const char *index = strtok_r(copy, " \t\n", &save);
+	const char *digits = index ? strtok_r(nullptr, " \t\n", &save) : nullptr;
+	if (!digits)
+		return -1;
+	snprintf(out, TEXTCONF_VALUE_MAX, "%s 0x%s", index, digits);
+	return 0;
+}
+
+int cui_text_zone_value(const char *value, char *out)
+{
+	char copy[TEXTCONF_LINE_MAX + 2], *save;
+	snprintf(copy, sizeof(copy), "%s", value);
+	const char *index = strtok_r(copy, " \t\n\"", &save);
+	const char *zone = index ? strtok_r(nullptr, "\"\n", &save) : nullptr;
+	if (!zone)
+		return -1;
+	int number = CsChkTimeZoneFromVal(zone);
+	if (number >= 0)
+		snprintf(out, TEXTCONF_VALUE_MAX, "%s %d", index, number);
+	else
+		snprintf(out, TEXTCONF_VALUE_MAX, "%s", index);	/* the set that follows fails */
+	return 0;
+}
