@@ -29,6 +29,27 @@ void sys_exec_shell(const char *cmd)
 	execl(sys_shell(), "sh", "-c", cmd, (char *)nullptr);
 }
 
+pid_t sys_spawn_shell(const char *cmd, int fd, int target)
+{
+	/* Everything the child needs is made here: a vfork child shares our
+	 * memory and may only make system calls until it has exec'd.  Our
+	 * own clock was anchored at start, so the variable is ours to set. */
+	const char *shell = sys_shell();
+	char now[32];
+	if (sys_clock_env(now, sizeof(now)))
+		setenv("KP7_TIME_START", now, 1);
+	pid_t pid = vfork();
+	if (pid == 0) {
+		/* Both pipe ends are close-on-exec; dup2() clears the flag on
+		 * the copy, an end that already is `target` gets it cleared. */
+		if (fd == target ? fcntl(fd, F_SETFD, 0) < 0 : dup2(fd, target) < 0)
+			_exit(127);
+		execl(shell, "sh", "-c", cmd, (char *)nullptr);
+		_exit(127);
+	}
+	return pid;
+}
+
 int sys_system(const char *cmd)
 {
 	if (!cmd)
@@ -86,14 +107,7 @@ FILE *sys_popen(const char *cmd, const char *mode)
 	if (pipe2(fds, O_CLOEXEC) < 0)
 		return nullptr;
 	int mine = reading ? fds[0] : fds[1], theirs = reading ? fds[1] : fds[0];
-	pid_t pid = fork();
-	if (pid == 0) {
-		int target = reading ? 1 : 0;
-		if (dup2(theirs, target) < 0)
-			_exit(127);
-		sys_exec_shell(cmd);
-		_exit(127);
-	}
+	pid_t pid = sys_spawn_shell(cmd, theirs, reading ? 1 : 0);
 	close(theirs);
 	FILE *stream = pid > 0 ? fdopen(mine, reading ? "r" : "w") : nullptr;
 	if (!stream) {

@@ -78,6 +78,14 @@ const char *sys_shell(void);
  * failure.  The child's clock starts where the parent's stands. */
 void sys_exec_shell(const char *cmd);
 
+/* Starts `cmd` through sys_shell() in a child whose descriptor `target`
+ * is `fd` (a close-on-exec pipe end of the caller's), and returns its pid
+ * or -1.  The child is made with vfork(): nothing of the caller is copied,
+ * which makes a short command markedly cheaper.  A shell that cannot be
+ * started makes the child exit with 127.  The caller's KP7_TIME_START is
+ * moved to where its clock stands. */
+pid_t sys_spawn_shell(const char *cmd, int fd, int target);
+
 /* system(3) through sys_shell(): the wait status, or -1. */
 int sys_system(const char *cmd);
 
