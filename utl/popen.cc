@@ -31,26 +31,6 @@ int child_fd(const char *mode)
 	}
 }
 
-/* In the child: its end of the pipe becomes `target`, then the shell.
- * Both ends were made close-on-exec, so that no later child keeps a pipe
- * of an earlier one open; dup2() clears the flag on the copy, and an end
- * that already is `target` gets it cleared by hand. */
-[[noreturn]] void run_child(int theirs, int mine, int target, const char *command)
-{
-	close(mine);
-	if (theirs == target) {
-		if (fcntl(theirs, F_SETFD, 0) < 0)
-			_exit(127);
-	} else {
-		if (dup2(theirs, target) < 0)
-			_exit(127);
-		close(theirs);
-	}
-	sys_exec_shell(command);
-	/* Not exit(): the parent's unflushed stdio buffers are not ours to write. */
-	_exit(127);
-}
-
 }  // namespace
 
 FILE *utl_popen(const char *command, const char *mode)
@@ -68,10 +48,10 @@ FILE *utl_popen(const char *command, const char *mode)
 	}
 	bool writing = target == 0;
 	int mine = writing ? fds[1] : fds[0], theirs = writing ? fds[0] : fds[1];
+	/* Both ends are close-on-exec: no later child keeps this pipe open,
+	 * so closing the stream always gives this child its end of file. */
 	FILE *stream = fdopen(mine, writing ? "w" : "r");
-	pid_t pid = stream ? fork() : -1;
-	if (pid == 0)
-		run_child(theirs, mine, target, command);
+	pid_t pid = stream ? sys_spawn_shell(command, theirs, target) : -1;
 	close(theirs);
 	if (pid < 0) {
 		if (stream)
