@@ -139,6 +139,17 @@ TEST(UtlPopen, TwoStreamsClosedInEitherOrder)
 	EXPECT_TRUE(no_children());
 }
 
+TEST(UtlPopen, NoShellIs127)
+{
+	std::string sh = in_root("/bin/sh"), away = sh + ".away";
+	ASSERT_EQ(rename(sh.c_str(), away.c_str()), 0);
+	FILE *f = utl_popen("echo never", "r");
+	int status = f ? utl_pclose(f) : -2;
+	ASSERT_EQ(rename(away.c_str(), sh.c_str()), 0);
+	EXPECT_EQ(exit_code(status), 127);
+	EXPECT_TRUE(no_children());
+}
+
 /* The termination signals the programs block stay blocked in the
  * commands they start: a shell that signals itself lives on. */
 TEST(UtlPopen, CommandsInheritTheBlockedSignals)
