@@ -38,6 +38,9 @@ enum {
 	CUI_OP_LOAD = 3,	/* -o l */
 };
 
+/* Exit status of a command whose standard output could not be written. */
+#define CUI_EXIT_OUTPUT 255
+
 #define CUI_F_ALL 0x80		/* cui_soft_t::flags: -a */
 #define CUI_PORT_NONE 255	/* cui_soft_t::port without -p */
 

@@ -1,6 +1,7 @@
 /* From the parsed command line to the handler, and its result to the caller. */
 #include "cui.h"
 
+#include <errno.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -78,6 +79,13 @@ int cui_dispatch(int argc, char **argv)
 			printf("Succeed.\n");
 	} else if (sc->debug_level >= CUI_DL_ERROR) {
 		printf("%s", sc->msg);
+	}
+	/* Output that did not get out is a failure, not a success: a dump
+	 * cut short by a full disk must not pass for a complete one. */
+	if (fflush(stdout) == EOF || ferror(stdout)) {
+		fprintf(stderr, "%s: standard output: %s\n", sc->prog_name, strerror(errno));
+		if (result == 0)
+			result = CUI_EXIT_OUTPUT;
 	}
 	return result & 0xff;
 }
