@@ -33,16 +33,6 @@ TempRoot::~TempRoot()
 	remove_tree(path);
 }
 
-static int remove_one(const char *p, const struct stat *, int, struct FTW *)
-{
-	return remove(p);
-}
-
-void remove_tree(const std::string &path)
-{
-	nftw(path.c_str(), remove_one, 16, FTW_DEPTH | FTW_PHYS);
-}
-
 /* Failures so far in this test; a child judges only its own. */
 static int failures(void)
 {
@@ -79,11 +69,6 @@ void write_all(const std::string &path, const std::vector<unsigned char> &data)
 {
 	std::ofstream out(path, std::ios::binary | std::ios::trunc);
 	out.write((const char *)data.data(), data.size());
-}
-
-bool exists(const std::string &path)
-{
-	return access(path.c_str(), F_OK) == 0;
 }
 
 static std::string drain(int fd)

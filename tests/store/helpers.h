@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "files.h"
+
 /* A fresh directory used as KP7_ROOT, removed with everything in it. */
 struct TempRoot {
 	std::string path;
@@ -20,8 +22,6 @@ bool in_root(const TempRoot &root, const std::function<void()> &fn);
 
 std::vector<unsigned char> read_all(const std::string &path);
 void write_all(const std::string &path, const std::vector<unsigned char> &data);
-bool exists(const std::string &path);
-void remove_tree(const std::string &path);
 
 /* Runs a program of the build with KP7_ROOT=root; returns the exit status. */
 struct ToolRun {

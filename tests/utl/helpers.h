@@ -4,20 +4,7 @@
 
 #include <string>
 
-/* A fresh directory under /tmp, removed with everything in it. */
-struct TempDir {
-	std::string path;
-	explicit TempDir(const char *tag = "kp7utl");
-	~TempDir();
-	TempDir(const TempDir &) = delete;
-	TempDir &operator=(const TempDir &) = delete;
-	std::string operator/(const std::string &rel) const { return path + "/" + rel; }
-};
-
-std::string read_file(const std::string &path);
-bool write_file(const std::string &path, const std::string &text, int mode = 0644);
-bool exists(const std::string &path);
-void remove_tree(const std::string &path);
+#include "files.h"
 
 /* Open descriptors of this process. */
 int open_fds(void);

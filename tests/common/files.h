@@ -1,0 +1,25 @@
+/* Files and directories for the tests' own set-up and checks. */
+#ifndef KP7_TESTS_COMMON_FILES_H
+#define KP7_TESTS_COMMON_FILES_H
+
+#include <string>
+
+/* A fresh directory under /tmp, removed with everything in it. */
+struct TempDir {
+	std::string path;
+	explicit TempDir(const char *tag = "kp7test");
+	~TempDir();
+	TempDir(const TempDir &) = delete;
+	TempDir &operator=(const TempDir &) = delete;
+	std::string operator/(const std::string &rel) const { return path + "/" + rel; }
+};
+
+/* The whole file, "" when it cannot be read. */
+std::string read_file(const std::string &path);
+/* Creates or truncates the file and writes `text`; true when all of it went. */
+bool write_file(const std::string &path, const std::string &text, int mode = 0644);
+/* True when something of that name is there (a dangling link too). */
+bool exists(const std::string &path);
+void remove_tree(const std::string &path);
+
+#endif
