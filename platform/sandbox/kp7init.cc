@@ -13,12 +13,11 @@
  * test tool), run with KP7_ROOT=DIR.
  *
  * This process, the runner, makes private PID and mount namespaces and
- * (unless told otherwise) a network namespace, then forks their pid 1,
- * which
+ * (unless told otherwise) a network namespace with loopback and the links
+ * of KP7_LINKS up, then forks the PID namespace's pid 1, which
  *   - mounts a procfs of the new PID namespace on /proc and on
  *     DIR/.hostproc (the root's /proc holds fake data files; programs
  *     inside the root reach the real process table through /.hostproc);
- *   - brings up loopback and the links of KP7_LINKS;
  *   - starts placeholders for pids 2 to 7 (the router's first processes,
  *     which the firmware writer stops), so that the program gets pid 8;
  *   - starts the program without the dangerous capabilities in its
@@ -47,9 +46,10 @@
 #include <string.h>
 #include <array>
 #include <linux/capability.h>
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
 #include <net/if.h>
 #include <sched.h>
-#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
@@ -152,15 +152,6 @@ void choose_net(Run *run)
 	run->own_net = want_links || !sandbox_in_own_net();
 }
 
-/* Namespaces of the run; false when the system has none to give. */
-bool enter_namespaces(Run *run)
-{
-	map_root_user();
-	choose_net(run);
-	int flags = CLONE_NEWPID | CLONE_NEWNS | (run->own_net ? CLONE_NEWNET : 0);
-	return unshare(flags) == 0;
-}
-
 /* ---- pid 1 ---- */
 
 /* Our mounts must never reach the machine's mount table. */
@@ -177,16 +168,35 @@ void mount_procs(const Run *run)
 		fprintf(stderr, "kp7box: cannot mount proc on %s: %s\n", hostproc, strerror(errno));
 }
 
+/* Loopback up, and named as ours: "kp7box link" makes links only in a
+ * network whose loopback carries this alias, never in this machine's. */
 void loopback_up(void)
 {
-	struct ifreq ifr = {};
-	strcpy(ifr.ifr_name, "lo");
-	int s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-	if (s < 0 || ioctl(s, SIOCGIFFLAGS, &ifr) < 0)
+	struct {
+		struct nlmsghdr nh;
+		struct ifinfomsg ifi;
+		char attrs[64];
+	} req = {};
+	struct rtattr *alias = (struct rtattr *)req.attrs;
+	alias->rta_type = IFLA_IFALIAS;
+	alias->rta_len = RTA_LENGTH(sizeof(SANDBOX_NET_ALIAS));
+	memcpy(RTA_DATA(alias), SANDBOX_NET_ALIAS, sizeof(SANDBOX_NET_ALIAS));
+	req.nh.nlmsg_len = NLMSG_LENGTH(sizeof(req.ifi)) + RTA_ALIGN(alias->rta_len);
+	req.nh.nlmsg_type = RTM_NEWLINK;
+	req.nh.nlmsg_flags = NLM_F_REQUEST | NLM_F_ACK;
+	req.ifi.ifi_family = AF_UNSPEC;
+	req.ifi.ifi_index = (int)if_nametoindex("lo");
+	req.ifi.ifi_flags = IFF_UP;
+	req.ifi.ifi_change = IFF_UP;
+	struct {
+		struct nlmsghdr nh;
+		struct nlmsgerr err;
+	} ack = {};
+	int s = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
+	if (s < 0 || send(s, &req, req.nh.nlmsg_len, 0) < 0 || recv(s, &ack, sizeof(ack), 0) < 0)
 		die("loopback: %s", strerror(errno));
-	ifr.ifr_flags |= IFF_UP;
-	if (ioctl(s, SIOCSIFFLAGS, &ifr) < 0)
-		die("loopback up: %s", strerror(errno));
+	if (ack.nh.nlmsg_type != NLMSG_ERROR || ack.err.error != 0)
+		die("loopback up: %s", strerror(-ack.err.error));
 	close(s);
 }
 
@@ -251,14 +261,26 @@ void make_links(const char *spec)
 		die("KP7_LINKS: ip failed on \"%s\"", spec);
 }
 
-void set_up_net(const Run *run)
+void set_up_net(void)
 {
-	if (!run->own_net)
-		return;
 	loopback_up();
 	const char *links = getenv("KP7_LINKS");
 	if (links && *links)
 		make_links(links);
+}
+
+/* Namespaces of the run; false when the system has none to give.  The
+ * network is made first, with its links: "ip" must not become pid 1. */
+bool enter_namespaces(Run *run)
+{
+	map_root_user();
+	choose_net(run);
+	if (run->own_net) {
+		if (unshare(CLONE_NEWNET) < 0)
+			return false;
+		set_up_net();
+	}
+	return unshare(CLONE_NEWPID | CLONE_NEWNS) == 0;
 }
 
 /* The firmware writer stops pids 1 to 7: these take 2 to 7 and sleep. */
@@ -327,7 +349,6 @@ int status_code(int status)
 		_exit(1);
 	prctl(PR_SET_NAME, SANDBOX_INIT_NAME, 0, 0, 0);
 	mount_procs(run);
-	set_up_net(run);
 	start_placeholders();
 	pid_t prog = fork();
 	if (prog < 0)
@@ -358,6 +379,46 @@ int status_code(int status)
 	die("%s: %s", run->path.c_str(), strerror(errno));
 }
 
+/* "kp7box link DIR" acts in the network of the root's latest run: the
+ * root's /.kp7net names its pid 1 (as we number it) and the namespace's
+ * inode. */
+struct NetNote {
+	std::string path, line;
+};
+
+NetNote note_net(const Run *run, pid_t init)
+{
+	NetNote note;
+	if (!run->private_net)
+		return note;
+	char line[64];
+	snprintf(line, sizeof(line), "%d %lu\n", (int)init, sandbox_net_inode());
+	std::string path = run->root + "/.kp7net", tmp = path + "." + std::to_string(getpid());
+	int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+	bool ok = fd >= 0 && write(fd, line, strlen(line)) == (ssize_t)strlen(line);
+	if (fd >= 0)
+		close(fd);
+	if (ok && rename(tmp.c_str(), path.c_str()) == 0)
+		note = {path, line};
+	else
+		unlink(tmp.c_str());
+	return note;
+}
+
+/* Removes the note unless a later run has replaced it. */
+void forget_net(const NetNote &note)
+{
+	if (note.path.empty())
+		return;
+	char now[64];
+	int fd = open(note.path.c_str(), O_RDONLY | O_CLOEXEC);
+	ssize_t n = fd < 0 ? -1 : read(fd, now, sizeof(now));
+	if (fd >= 0)
+		close(fd);
+	if (n > 0 && note.line == std::string(now, n))
+		unlink(note.path.c_str());
+}
+
 [[noreturn]] void runner_main(Run *run)
 {
 	if (!enter_namespaces(run))
@@ -374,6 +435,7 @@ int status_code(int status)
 		init_main(run);
 	}
 	close(fds[0]);
+	NetNote note = note_net(run, init);
 	if (run->interactive) {
 		/* ^C and ^\ are for the shell inside, not for us. */
 		signal(SIGINT, SIG_IGN);
@@ -383,6 +445,7 @@ int status_code(int status)
 	while (waitpid(init, &status, 0) < 0)
 		if (errno != EINTR)
 			die("wait: %s", strerror(errno));
+	forget_net(note);
 	_exit(status_code(status));
 }
 

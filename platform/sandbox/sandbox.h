@@ -16,6 +16,9 @@
 /* Name of the first process of every kp7box namespace. */
 #define SANDBOX_INIT_NAME "kp7init"
 
+/* Alias of the loopback of every network namespace kp7init makes. */
+#define SANDBOX_NET_ALIAS "kp7box"
+
 /* The host path of the router path `path` (absolute) in the sandbox root
  * `root`: symbolic links are followed inside the root (an absolute target
  * from the root's "/") and ".." never leaves it.  False when a link

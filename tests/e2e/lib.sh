@@ -8,6 +8,10 @@
 #   box_host PATH ARGS...    the same for a program of this machine (run --host)
 #   box_cmds / box_log       recorded command texts / syslog lines
 #   box_standins             stand-in calls ("NAME ARGS...")
+#   box_signals              signals the daemon stand-ins got ("NAME SIGNAL ...")
+#   box_answer NAME STATUS [OUT [ERR]]   the stand-in NAME answers so
+#   box_cannot_start NAME [126|127]      NAME cannot be run: not executable, or missing
+#   box_dies_of NAME SIGNAL...           the daemon stand-in NAME dies of these signals
 #   box_reboot               power cycle
 #   descendants PID          every descendant of PID, as this machine numbers them
 #   gone PID...              true once none of the processes exists (waits up to 5 s)
@@ -65,6 +69,28 @@ _box_file() {
 box_cmds() { _box_file var/log/commands; }
 box_log() { _box_file var/log/messages; }
 box_standins() { _box_file var/log/standins; }
+box_signals() { _box_file var/log/signals; }
+
+box_answer() {
+	local a=$BOX/var/sandbox/$1
+	printf '%s' "$2" >"$a.status"
+	[ $# -lt 3 ] || printf '%s' "$3" >"$a.out"
+	[ $# -lt 4 ] || printf '%s' "$4" >"$a.err"
+}
+
+box_cannot_start() {
+	if [ "${2:-127}" = 126 ]; then
+		chmod -x "$BOX/bin/$1"
+	else
+		rm -f "$BOX/bin/$1"
+	fi
+}
+
+box_dies_of() {
+	local name=$1
+	shift
+	echo "$*" >"$BOX/var/sandbox/$name.die"
+}
 box_reboot() { "$KP7BOX" reboot "$BOX"; }
 
 descendants() {
