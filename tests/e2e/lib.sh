@@ -23,12 +23,21 @@
 #                            the root, one shell for all; $OUT lists failures
 #   dump_words TEXT          splits a dump value into $WORDS: blanks separate,
 #                            "..." with \" and \\ escapes is one word
+#   repeat FULL [MIN]        a loop's count: FULL natively, KP7_REPEAT per cent of it
+#                            (at least MIN, default 1) where tools/test.sh reduces it
 #   done_testing             "N passed, N failed"; exit status 0 only if none failed
 
 : "${KP7_BUILD:?KP7_BUILD must name the bin directory of the build}"
 : "${KP7_SRC:?KP7_SRC must name the source directory}"
 
 KP7BOX=$KP7_BUILD/kp7box
+# The sanitizer step of tools/test.sh: the sandbox's own tools come from
+# the host build (KP7_SANDBOX_BUILD) for every test but the sandbox's own,
+# whose program starts would otherwise each pay for the sanitizers twice.
+case ${0##*/} in
+sandbox_*) ;;
+*) [ -z "${KP7_SANDBOX_BUILD:-}" ] || export KP7_HOST_BUILD=$KP7_SANDBOX_BUILD ;;
+esac
 # Sanitizer builds: a program the root's shell runs is chrooted into a
 # root whose /proc has no process directories, which the leak checker
 # needs; leaks are the unit tests' to find.
@@ -189,6 +198,13 @@ dump_words() {
 	done
 	((have)) && WORDS+=("$w")
 	return 0
+}
+
+repeat() {
+	local pct=${KP7_REPEAT:-100} min=${2:-1} n
+	[[ $pct =~ ^[0-9]+$ ]] || pct=100
+	n=$(($1 * pct / 100))
+	echo $((n < min ? min : n))
 }
 
 done_testing() {
