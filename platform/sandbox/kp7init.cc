@@ -119,14 +119,15 @@ int write_text(const char *path, const char *text)
 	return rc;
 }
 
-/* Without being root, a user namespace of our own makes us root in it. */
-void map_root_user(void)
+/* Without being root, a user namespace of our own makes us root in it;
+ * false when there is none to be had. */
+bool map_root_user(void)
 {
 	unsigned uid = geteuid(), gid = getegid();
 	if (uid == 0)
-		return;
+		return true;
 	if (unshare(CLONE_NEWUSER) < 0)
-		die("no user namespace: %s", strerror(errno));
+		return false;
 	char map[64];
 	write_text("/proc/self/setgroups", "deny");
 	snprintf(map, sizeof(map), "0 %u 1", uid);
@@ -135,6 +136,7 @@ void map_root_user(void)
 	snprintf(map, sizeof(map), "0 %u 1", gid);
 	if (write_text("/proc/self/gid_map", map) < 0)
 		die("gid_map: %s", strerror(errno));
+	return true;
 }
 
 /* Which network the run gets.  An enclosing namespace is only shared when
@@ -273,7 +275,8 @@ void set_up_net(void)
  * network is made first, with its links: "ip" must not become pid 1. */
 bool enter_namespaces(Run *run)
 {
-	map_root_user();
+	if (!map_root_user())
+		return false;
 	choose_net(run);
 	if (run->own_net) {
 		if (unshare(CLONE_NEWNET) < 0)
