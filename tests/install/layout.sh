@@ -17,7 +17,7 @@ rc=0
 for f in $router; do
 	case $f in
 	bin/kp7cui | bin/syscheck | bin/romfetch | bin/mdmprobe | bin/mdmsetup) ;;
-	*) echo "FAIL: $f is installed with the router's programs"; rc=1 ;;
+	*) echo "FAIL: $f is installed with the router's programs (a tool that does not ship: kp7_program(NAME SANDBOX ...))"; rc=1 ;;
 	esac
 done
 [[ " $router " == *" bin/kp7cui "* ]] || { echo "FAIL: kp7cui is not installed"; rc=1; }
