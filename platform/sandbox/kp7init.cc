@@ -28,13 +28,13 @@
  * SIGKILL when its runner dies, so a runner ended by any signal, SIGKILL
  * included, takes the whole namespace with it.
  *
- * Environment: KP7_SHARE_NET=1 keeps the caller's network; KP7_NETNS is
- * the inode of a network namespace an enclosing kp7init made, which runs
- * inside it share rather than making another; KP7_LINKS ("NAME[=ADDR/LEN]
- * ...") gives the run a network of its own with those links;
- * KP7_NO_NAMESPACE=1 runs the program directly where namespaces are
- * unavailable.  The program gets KP7_ROOT, TZ (UTC0 unless set: the root
- * has no zone files) and KP7_NETNS when its network is one of ours.
+ * Environment: KP7_SHARE_NET=1 keeps the caller's network; KP7_LINKS
+ * ("NAME[=ADDR/LEN] ...") gives the run a network of its own with those
+ * links; KP7_NO_NAMESPACE=1 runs the program directly where namespaces are
+ * unavailable.  A run started inside a network a kp7init made (its
+ * loopback carries our alias) shares it rather than making another.  The
+ * program gets KP7_ROOT, and TZ (UTC0 unless set: the root has no zone
+ * files).
  */
 #include <errno.h>
 #include <fcntl.h>
@@ -46,8 +46,6 @@
 #include <string.h>
 #include <array>
 #include <linux/capability.h>
-#include <linux/netlink.h>
-#include <linux/rtnetlink.h>
 #include <net/if.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -139,8 +137,8 @@ bool map_root_user(void)
 	return true;
 }
 
-/* Which network the run gets.  An enclosing namespace is only shared when
- * KP7_NETNS names the very namespace we are in. */
+/* Which network the run gets: a run started inside one of our networks
+ * shares it, unless it wants links of its own. */
 void choose_net(Run *run)
 {
 	bool want_links = env_set("KP7_LINKS");
@@ -168,38 +166,6 @@ void mount_procs(const Run *run)
 	snprintf(hostproc, sizeof(hostproc), "%s/.hostproc", run->root.c_str());
 	if (mount("proc", hostproc, "proc", flags, nullptr) < 0)
 		fprintf(stderr, "kp7box: cannot mount proc on %s: %s\n", hostproc, strerror(errno));
-}
-
-/* Loopback up, and named as ours: "kp7box link" makes links only in a
- * network whose loopback carries this alias, never in this machine's. */
-void loopback_up(void)
-{
-	struct {
-		struct nlmsghdr nh;
-		struct ifinfomsg ifi;
-		char attrs[64];
-	} req = {};
-	struct rtattr *alias = (struct rtattr *)req.attrs;
-	alias->rta_type = IFLA_IFALIAS;
-	alias->rta_len = RTA_LENGTH(sizeof(SANDBOX_NET_ALIAS));
-	memcpy(RTA_DATA(alias), SANDBOX_NET_ALIAS, sizeof(SANDBOX_NET_ALIAS));
-	req.nh.nlmsg_len = NLMSG_LENGTH(sizeof(req.ifi)) + RTA_ALIGN(alias->rta_len);
-	req.nh.nlmsg_type = RTM_NEWLINK;
-	req.nh.nlmsg_flags = NLM_F_REQUEST | NLM_F_ACK;
-	req.ifi.ifi_family = AF_UNSPEC;
-	req.ifi.ifi_index = (int)if_nametoindex("lo");
-	req.ifi.ifi_flags = IFF_UP;
-	req.ifi.ifi_change = IFF_UP;
-	struct {
-		struct nlmsghdr nh;
-		struct nlmsgerr err;
-	} ack = {};
-	int s = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
-	if (s < 0 || send(s, &req, req.nh.nlmsg_len, 0) < 0 || recv(s, &ack, sizeof(ack), 0) < 0)
-		die("loopback: %s", strerror(errno));
-	if (ack.nh.nlmsg_type != NLMSG_ERROR || ack.err.error != 0)
-		die("loopback up: %s", strerror(-ack.err.error));
-	close(s);
 }
 
 bool valid_link(const char *name, const char *addr)
@@ -263,9 +229,13 @@ void make_links(const char *spec)
 		die("KP7_LINKS: ip failed on \"%s\"", spec);
 }
 
+/* Loopback up and marked as ours: "kp7box link" and the stand-ins of
+ * ping and wget tell our networks from this machine's by the mark. */
 void set_up_net(void)
 {
-	loopback_up();
+	int err = sandbox_mark_net();
+	if (err)
+		die("loopback: %s", strerror(err));
 	const char *links = getenv("KP7_LINKS");
 	if (links && *links)
 		make_links(links);
@@ -324,13 +294,6 @@ void start_placeholders(void)
 	} else {
 		setenv("KP7_ROOT", run->root.c_str(), 1);
 		unsetenv("KP7_PROCFS");
-	}
-	if (run->private_net) {
-		char inode[32];
-		snprintf(inode, sizeof(inode), "%lu", sandbox_net_inode());
-		setenv("KP7_NETNS", inode, 1);
-	} else {
-		unsetenv("KP7_NETNS");
 	}
 	execv(run->path.c_str(), run->argv);
 	int err = errno;

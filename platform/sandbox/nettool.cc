@@ -11,7 +11,7 @@
  *   - the root resolves names from its /etc/hosts only (nsswitch.conf
  *     "hosts: files"), so no name ever reaches a DNS server;
  *   - proxy settings are dropped, and HOME is the root's "/";
- *   - in a network of kp7box's making (KP7_NETNS names ours) every address
+ *   - in a network of kp7box's making (its loopback marked) every address
  *     is the namespace's own; anywhere else (KP7_SHARE_NET=1) only
  *     loopback may be reached: an argument naming any other address (a
  *     URL, a dotted address, a name the root's hosts file maps elsewhere)
