@@ -47,21 +47,23 @@ int daemon_main(const Standin &s);
 struct Kind {
 	const char *name;
 	int (*run)(const Standin &s);
-	const char *const *markers;  /* files recorded with each signal */
+	const char *const *markers;  /* daemons: files recorded with each signal */
+	const char *pidfile;         /* daemons: where they note their pid */
 };
 
 constexpr Kind kKinds[] = {
-	{"boa", daemon_main, nullptr},
-	{"linkmgr", daemon_main, nullptr},
-	{"netgate", daemon_main, nullptr},
-	{"stationmap", daemon_main, nullptr},
-	{"svcagent", daemon_main, nullptr},
-	{"wanctl", daemon_main, kWanctlMarkers},
-	{"pppd", daemon_main, nullptr},
-	{"udhcpd", daemon_main, nullptr},
-	{"killall", killall_main, nullptr},
-	{"ping", nettool_main, nullptr},
-	{"wget", nettool_main, nullptr},
+	{"boa", daemon_main, nullptr, nullptr},
+	{"linkmgr", daemon_main, nullptr, nullptr},
+	{"netgate", daemon_main, nullptr, nullptr},
+	{"stationmap", daemon_main, nullptr, nullptr},
+	{"svcagent", daemon_main, nullptr, nullptr},
+	{"wanctl", daemon_main, kWanctlMarkers, nullptr},
+	{"pppd", daemon_main, nullptr, nullptr},
+	/* kp7cui's lease report finds it there to ask for the leases */
+	{"udhcpd", daemon_main, nullptr, "/var/run/udhcpd.pid"},
+	{"killall", killall_main, nullptr, nullptr},
+	{"ping", nettool_main, nullptr, nullptr},
+	{"wget", nettool_main, nullptr, nullptr},
 };
 
 const Kind *find_kind(const char *name)
@@ -148,6 +150,19 @@ bool dies_of(const Standin &s, int sig)
 	return false;
 }
 
+/* The pid as the namespace numbers it, in decimal, the file replaced whole. */
+void note_pid(const Standin &s, const char *pidfile)
+{
+	std::string path = standin_path(s, pidfile), tmp = path + ".tmp";
+	std::string pid = std::to_string(getpid()) + "\n";
+	int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+	bool ok = fd >= 0 && write(fd, pid.data(), pid.size()) == (ssize_t)pid.size();
+	if (fd >= 0)
+		close(fd);
+	if (!ok || rename(tmp.c_str(), path.c_str()) < 0)
+		unlink(tmp.c_str());
+}
+
 [[noreturn]] void die_of(int sig)
 {
 	signal(sig, SIG_DFL);
@@ -164,13 +179,17 @@ bool dies_of(const Standin &s, int sig)
 int daemon_main(const Standin &s)
 {
 	const Kind &kind = *find_kind(s.name);
+	/* Blocked before anyone can know us: a signal sent as soon as the
+	 * start is recorded or the pid noted must be taken, not kill us. */
+	sigset_t all;
+	sigfillset(&all);
+	sigprocmask(SIG_BLOCK, &all, nullptr);
 	standin_record(s);
 	int status;
 	if (standin_status(s, &status))
 		return status;
-	sigset_t all;
-	sigfillset(&all);
-	sigprocmask(SIG_BLOCK, &all, nullptr);
+	if (kind.pidfile)
+		note_pid(s, kind.pidfile);
 	for (;;) {
 		int sig = sigwaitinfo(&all, nullptr);
 		if (sig <= 0)
