@@ -118,10 +118,7 @@ int main(int argc, char **argv)
 {
 	if (argc < 3 || !make_command(argv[2]))
 		return 1;
-	char dev[AT_BUF];
-	if ((size_t)snprintf(dev, sizeof(dev), "/dev/%s", argv[1]) >= sizeof(dev))
-		return 1;
-	prb.fd = sys_tiny_open(dev, O_RDWR | O_NONBLOCK | O_NOCTTY);
+	prb.fd = at_open(argv[1]);
 	if (prb.fd < 0)
 		return 1;
 	ser_init(prb.fd, B115200);

@@ -148,11 +148,7 @@ int main(int argc, char **argv)
 		}
 		stp.cmd_len = n;
 	}
-	char dev[AT_BUF];
-	stp.fd = -1;
-	errno = ENAMETOOLONG;
-	if ((size_t)snprintf(dev, sizeof(dev), "/dev/%s", stp.kw->device) < sizeof(dev))
-		stp.fd = sys_tiny_open(dev, O_RDWR | O_NONBLOCK | O_NOCTTY);
+	stp.fd = at_open(stp.kw->device);
 	if (stp.fd < 0) {
 		perror("mdmsetup open");
 		return 1;

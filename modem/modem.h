@@ -25,6 +25,24 @@ struct AtRx {
 	std::string_view text() const { return {buf, len}; }
 };
 
+/* Opens the serial device /dev/NAME read-write and non-blocking, never as
+ * the controlling terminal.  Anything but a terminal is refused (ENOTTY),
+ * so that a wrong name never writes into a file or a flash device.
+ * Returns the descriptor, or -1 with errno. */
+inline int at_open(const char *name)
+{
+	char dev[AT_BUF];
+	if ((size_t)snprintf(dev, sizeof(dev), "/dev/%s", name) >= sizeof(dev))
+		return errno = ENAMETOOLONG, -1;
+	int fd = sys_tiny_open(dev, O_RDWR | O_NONBLOCK | O_NOCTTY);
+	struct termios t;
+	if (fd >= 0 && sys_tiny_tcgetattr(fd, &t) < 0) {
+		close(fd);
+		return errno = ENOTTY, -1;
+	}
+	return fd;
+}
+
 /* 8N1, receiver on, modem control lines ignored, no processing of input,
  * output or local characters; a read returns what has arrived (the
  * descriptor is non-blocking).  The old settings are replaced whole. */

@@ -72,6 +72,7 @@ inline int sys_tiny_open(const char *path, int flags, mode_t mode = 0)
 
 inline ssize_t sys_tiny_read(int fd, void *buf, size_t size) { return read(fd, buf, size); }
 inline ssize_t sys_tiny_write(int fd, const void *buf, size_t size) { return write(fd, buf, size); }
+inline int sys_tiny_tcgetattr(int fd, struct termios *t) { return tcgetattr(fd, t); }
 inline int sys_tiny_tcsetattr(int fd, const struct termios *t) { return tcsetattr(fd, TCSANOW, t); }
 
 /* ---- whole files ---- */
