@@ -111,43 +111,67 @@ std::string garbage(long n)
 	return r;
 }
 
-void add_step(Step s)
+bool set_echo(const char *a)
+{
+	if (!strncmp(a, "wrong", 5) && (!a[5] || a[5] == ' ')) {
+		sim.echo = Echo::WRONG;
+		sim.wrong_left = a[5] ? atol(a + 5) : -1;
+	} else if (!strcmp(a, "on") || !strcmp(a, "off")) {
+		sim.echo = a[1] == 'n' ? Echo::ON : Echo::OFF;
+	} else {
+		return false;
+	}
+	return true;
+}
+
+bool set_lf(const char *a)
+{
+	sim.lf_echo = !strcmp(a, "echo");
+	return sim.lf_echo || !strcmp(a, "drop");
+}
+
+bool add_block(const char *a)
+{
+	sim.blocks.push_back({unescape(a), {}});
+	return true;
+}
+
+/* A reply step; false for one that is not understood. */
+bool add_step(Step s)
 {
 	(sim.blocks.empty() ? sim.greeting : sim.blocks.back().steps).push_back(s);
+	return true;
 }
+
+struct Directive {
+	const char *word;
+	bool (*apply)(const char *arg);
+};
+
+constexpr Directive DIRECTIVES[] = {
+	{"echo", set_echo},
+	{"lf", set_lf},
+	{"cmd", add_block},
+	{"line", [](const char *a) { return add_step({Step::SEND, "\r\n" + unescape(a) + "\r\n", 0}); }},
+	{"send", [](const char *a) { return add_step({Step::SEND, unescape(a), 0}); }},
+	{"garbage", [](const char *a) { return add_step({Step::SEND, garbage(atol(a)), 0}); }},
+	{"delay", [](const char *a) { return add_step({Step::DELAY, "", sys_tiny_real_seconds(atof(a) / 1000)}); }},
+	{"flood", [](const char *a) { return *a && add_step({Step::FLOOD, unescape(a), 0}); }},
+};
 
 /* One script line; false when it is not understood. */
 bool script_line(char *ln)
 {
 	ln[strcspn(ln, "\r\n")] = '\0';
+	if (!ln[0] || ln[0] == '#')
+		return true;
 	char *arg = strchr(ln, ' ');
 	if (arg)
 		*arg++ = '\0';
-	const char *a = arg ? arg : "";
-	std::string word = ln;
-	if (word.empty() || word[0] == '#')
-		return true;
-	if (word == "echo" && !strncmp(a, "wrong", 5))
-		sim.echo = Echo::WRONG, sim.wrong_left = a[5] ? atol(a + 5) : -1;
-	else if (word == "echo" && (!strcmp(a, "on") || !strcmp(a, "off")))
-		sim.echo = a[1] == 'n' ? Echo::ON : Echo::OFF;
-	else if (word == "lf" && (!strcmp(a, "echo") || !strcmp(a, "drop")))
-		sim.lf_echo = a[0] == 'e';
-	else if (word == "cmd")
-		sim.blocks.push_back({unescape(a), {}});
-	else if (word == "line")
-		add_step({Step::SEND, "\r\n" + unescape(a) + "\r\n", 0});
-	else if (word == "send")
-		add_step({Step::SEND, unescape(a), 0});
-	else if (word == "garbage")
-		add_step({Step::SEND, garbage(atol(a)), 0});
-	else if (word == "delay")
-		add_step({Step::DELAY, "", sys_tiny_real_seconds(atof(a) / 1000)});
-	else if (word == "flood" && *a)
-		add_step({Step::FLOOD, unescape(a), 0});
-	else
-		return false;
-	return true;
+	for (const Directive &d : DIRECTIVES)
+		if (!strcmp(d.word, ln))
+			return d.apply(arg ? arg : "");
+	return false;
 }
 
 void read_script(const char *path)
