@@ -1,5 +1,6 @@
 /* Every command goes through one shell: the root's own under a sandbox. */
 #include "sys.h"
+#include "sys_int.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -8,8 +9,6 @@
 #include <string.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-const char *sys_clock_env(char *buf, size_t size);
 
 const char *sys_shell(void)
 {

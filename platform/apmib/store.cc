@@ -91,7 +91,7 @@ Stamp stamp_of(const char *path)
 {
 	Stamp s = {};
 	struct stat st;
-	if (!path || stat(SysPath(path), &st) < 0)
+	if (!path || sys_stat(path, &st) < 0)
 		return s;
 	s.exists = true;
 	s.dev = st.st_dev;
@@ -157,7 +157,7 @@ struct StoreLock {
 		if (sys_mkdir_p(kWorkDir, 0755) < 0)
 			return;
 		fd = sys_open(kLockFile, O_RDWR | O_CREAT, 0644);
-		while (fd >= 0 && flock(fd, LOCK_EX) < 0) {
+		while (fd >= 0 && sys_flock(fd, LOCK_EX) < 0) {
 			if (errno != EINTR) {
 				close(fd);
 				fd = -1;
