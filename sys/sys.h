@@ -130,8 +130,20 @@ pid_t sys_spawn_shell(const char *cmd, int fd, int target);
 /* system(3) through sys_shell(): the wait status, or -1. */
 int sys_system(const char *cmd);
 
-/* popen(3)/pclose(3) through sys_shell(); mode "r" or "w". */
+/* Starts `cmd` through sys_shell() with its descriptor `target` joined
+ * to a pipe: 0 its standard input (the stream writes it), 1 or 2 its
+ * standard output or error (the stream reads it; the other stays the
+ * caller's).  Null on failure, with nothing left open.  Any number may be
+ * open at once, each in the one list of children that sys_pclose() reaps
+ * from; the pipes never leak into later children. */
+FILE *sys_popen_fd(const char *cmd, int target);
+
+/* popen(3) through sys_shell(): mode "r" (its output) or "w" (its input),
+ * by the first character. */
 FILE *sys_popen(const char *cmd, const char *mode);
+
+/* Closes the stream, always, then waits for its child: the raw wait
+ * status, or -1 for a stream sys_popen*() did not make or a failed wait. */
 int sys_pclose(FILE *stream);
 
 /* ---- syslog ---- */
