@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "apmib.h"
-#include "helpers.h"
+#include "roots.h"
 #include "mibtab.h"
 
 namespace {

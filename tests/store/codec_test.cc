@@ -10,7 +10,7 @@
 #include "apmib.h"
 #include "be.h"
 #include "cfgsect.h"
-#include "helpers.h"
+#include "roots.h"
 #include "lzss.h"
 #include "mibset.h"
 #include "mibstore.h"

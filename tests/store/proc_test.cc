@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "apmib.h"
-#include "helpers.h"
+#include "roots.h"
 #include "mibset.h"
 
 namespace {

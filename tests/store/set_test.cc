@@ -11,7 +11,7 @@
 
 #include "apmib.h"
 #include "be.h"
-#include "helpers.h"
+#include "roots.h"
 #include "mibset.h"
 #include "mibval.h"
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "helpers.h"
+#include "sandbox.h"
 #include "text.h"
 #include "utl.h"
 

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "helpers.h"
+#include "sandbox.h"
 #include "sys.h"
 #include "utl.h"
 

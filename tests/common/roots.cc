@@ -1,4 +1,4 @@
-#include "helpers.h"
+#include "roots.h"
 
 #include <fcntl.h>
 #include <ftw.h>
@@ -11,7 +11,7 @@
 #include <iterator>
 
 #include <gtest/gtest.h>
-#include "../emu_exec.h"
+#include "emu_exec.h"
 
 TempRoot::TempRoot()
 {
