@@ -9,43 +9,6 @@ bool sys_shell_plain(char c)
 	       (c && strchr("_-./:=@%+,", c) != nullptr);
 }
 
-SysText &SysText::bytes(const char *s, size_t n)
-{
-	size_t room = size ? size - 1 - len : 0;
-	if (n > room) {
-		n = room;
-		full = true;
-	}
-	if (!n)
-		return *this;
-	memcpy(buf + len, s, n);
-	len += n;
-	buf[len] = '\0';
-	return *this;
-}
-
-SysText &SysText::text(const char *s)
-{
-	return bytes(s, strlen(s));
-}
-
-SysText &SysText::unum(unsigned long n)
-{
-	char digits[3 * sizeof(n)];
-	char *p = digits + sizeof(digits);
-	do
-		*--p = (char)('0' + n % 10);
-	while (n /= 10);
-	return bytes(p, (size_t)(digits + sizeof(digits) - p));
-}
-
-SysText &SysText::num(long n)
-{
-	if (n < 0)
-		put('-');
-	return unum(n < 0 ? 0ul - (unsigned long)n : (unsigned long)n);
-}
-
 SysText &SysText::hex(const uint8_t *b, size_t n)
 {
 	static const char HEX[] = "0123456789abcdef";

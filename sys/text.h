@@ -19,6 +19,7 @@
 
 #include <stddef.h>
 #include <stdint.h>
+#include <string.h>
 
 /* Characters every shell takes literally anywhere in a word:
  * [0-9A-Za-z] and _ - . / : = @ % + , */
@@ -52,10 +53,36 @@ struct SysText {
 		}
 		return *this;
 	}
-	SysText &bytes(const char *s, size_t n);
-	SysText &text(const char *s);
-	SysText &num(long n);			/* decimal */
-	SysText &unum(unsigned long n);		/* decimal */
+	/* Inline, as put(): a dump makes a few calls for each of its rows. */
+	SysText &bytes(const char *s, size_t n)
+	{
+		if (len + n >= size) {
+			full = true;
+			if (!size)
+				return *this;
+			n = size - 1 - len;
+		}
+		memcpy(buf + len, s, n);
+		len += n;
+		buf[len] = '\0';
+		return *this;
+	}
+	SysText &text(const char *s) { return bytes(s, strlen(s)); }
+	SysText &unum(unsigned long n)	/* decimal */
+	{
+		char digits[3 * sizeof(n)];
+		char *p = digits + sizeof(digits);
+		do
+			*--p = (char)('0' + n % 10);
+		while (n /= 10);
+		return bytes(p, (size_t)(digits + sizeof(digits) - p));
+	}
+	SysText &num(long n)	/* decimal */
+	{
+		if (n < 0)
+			put('-');
+		return unum(n < 0 ? 0ul - (unsigned long)n : (unsigned long)n);
+	}
 	SysText &hex(const uint8_t *b, size_t n);	/* two lower-case digits a byte */
 
 	/* `s` as one shell word: bare when every character is plain and
