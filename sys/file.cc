@@ -1,5 +1,6 @@
 /* Files by router path, and whole-file replacement. */
 #include "sys.h"
+#include "sys_int.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -74,7 +75,12 @@ int sys_rename(const char *from, const char *to)
 
 ssize_t sys_read_file(const char *path, void *buf, size_t size)
 {
-	int fd = sys_open(path, O_RDONLY);
+	return sys_read_real(SysPath(path), buf, size);
+}
+
+ssize_t sys_read_real(const char *real, void *buf, size_t size)
+{
+	int fd = open(real, O_RDONLY | O_CLOEXEC);
 	if (fd < 0)
 		return -1;
 	ssize_t got = sys_read_all(fd, buf, size);

@@ -1,11 +1,10 @@
 /* Processes: the real process table and real signals, never under the
  * root (programs under test run in a private PID namespace). */
 #include "sys.h"
+#include "sys_int.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <signal.h>
-#include <unistd.h>
 
 namespace {
 
@@ -41,12 +40,5 @@ ssize_t sys_proc_read(const char *pid, const char *file, void *buf, size_t size)
 	char path[256];
 	if (!proc_path(path, pid, file))
 		return errno = ENAMETOOLONG, -1;
-	int fd = open(path, O_RDONLY | O_CLOEXEC);
-	if (fd < 0)
-		return -1;
-	ssize_t got = sys_read_all(fd, buf, size);
-	int e = errno;
-	close(fd);
-	errno = e;
-	return got;
+	return sys_read_real(path, buf, size);
 }

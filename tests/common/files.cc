@@ -39,10 +39,13 @@ void remove_tree(const std::string &path)
 
 std::string read_file(const std::string &path, const char *absent)
 {
-	std::string s;
 	int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-	if (fd < 0)
-		return absent;
+	return fd < 0 ? absent : drain(fd);
+}
+
+std::string drain(int fd)
+{
+	std::string s;
 	char buf[4096];
 	ssize_t n;
 	while ((n = read(fd, buf, sizeof(buf))) > 0)

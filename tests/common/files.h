@@ -17,6 +17,8 @@ struct TempDir {
 /* The whole file; `absent` when it cannot be opened, so that a missing
  * file does not pass for an empty one. */
 std::string read_file(const std::string &path, const char *absent = "<missing>");
+/* Reads a descriptor (a pipe) to its end, and closes it. */
+std::string drain(int fd);
 /* Creates or truncates the file and writes `text`; true when all of it went. */
 bool write_file(const std::string &path, const std::string &text, int mode = 0644);
 /* True when something of that name is there (a dangling link too). */

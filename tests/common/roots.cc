@@ -71,17 +71,6 @@ void write_all(const std::string &path, const std::vector<unsigned char> &data)
 	out.write((const char *)data.data(), data.size());
 }
 
-static std::string drain(int fd)
-{
-	std::string s;
-	char buf[4096];
-	ssize_t n;
-	while ((n = read(fd, buf, sizeof(buf))) > 0)
-		s.append(buf, n);
-	close(fd);
-	return s;
-}
-
 ToolRun run_tool(const TempRoot &root, const std::vector<std::string> &argv)
 {
 	int out[2], err[2];

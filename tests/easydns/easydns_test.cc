@@ -366,12 +366,7 @@ std::string in_private_tmpfs(const char *opts, const std::function<std::string()
 		_exit(0);
 	}
 	close(fds[1]);
-	std::string out;
-	char buf[512];
-	ssize_t n;
-	while ((n = read(fds[0], buf, sizeof(buf))) > 0)
-		out.append(buf, (size_t)n);
-	close(fds[0]);
+	std::string out = drain(fds[0]);
 	int status;
 	waitpid(pid, &status, 0);
 	return out;

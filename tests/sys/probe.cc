@@ -120,12 +120,7 @@ ProbeResult probe(const std::vector<std::string> &env, const std::vector<std::st
 		_exit(126);
 	}
 	close(fds[1]);
-	ProbeResult r{-1, ""};
-	char buf[4096];
-	ssize_t n;
-	while ((n = read(fds[0], buf, sizeof(buf))) > 0)
-		r.out.append(buf, n);
-	close(fds[0]);
+	ProbeResult r{-1, drain(fds[0])};
 	waitpid(pid, &r.status, 0);
 	return r;
 }
