@@ -25,6 +25,10 @@
 #                            "..." with \" and \\ escapes is one word
 #   repeat FULL [MIN]        a loop's count: FULL natively, KP7_REPEAT per cent of it
 #                            (at least MIN, default 1) where tools/test.sh reduces it
+#   modem_start TTY <SCRIPT  a simulated modem (modemsim) on the root's /dev/TTY,
+#                            answering as the script on stdin says; the bytes it
+#                            received go to $BOX/var/log/modem.TTY; $MODEM_PID
+#   modem_stop               ends the simulated modems this script started
 #   done_testing             "N passed, N failed"; exit status 0 only if none failed
 
 : "${KP7_BUILD:?KP7_BUILD must name the bin directory of the build}"
@@ -46,7 +50,8 @@ BOX=
 OUT= ERR= RC=
 _PASS=0 _FAIL=0 _BOXES=0
 _TMP=$(mktemp -d "${TMPDIR:-/tmp}/kp7e2e.XXXXXX") || exit 1
-trap 'rm -rf "$_TMP"' EXIT
+_MODEMS=()
+trap 'modem_stop; rm -rf "$_TMP"' EXIT
 
 box_new() {
 	BOX=$_TMP/root$((++_BOXES))
@@ -205,6 +210,37 @@ repeat() {
 	[[ $pct =~ ^[0-9]+$ ]] || pct=100
 	n=$(($1 * pct / 100))
 	echo $((n < min ? min : n))
+}
+
+# The simulator is a sandbox tool: a MIPS build takes it from the host
+# build (KP7_HOST_BUILD) when there is one, else runs it emulated.
+modem_start() {
+	local tty=$1 script=$_TMP/modem${#_MODEMS[@]} sim i
+	sim=${KP7_HOST_BUILD:-$KP7_BUILD}/modemsim
+	local run=("$sim")
+	[ "$(od -An -tx1 -j5 -N1 "$sim" | tr -d ' ')" != 02 ] ||
+		run=(qemu-mips -L "${KP7_MIPS_SYSROOT:-/usr/mips-linux-gnu}" "$sim")
+	cat >"$script"
+	rm -f "$BOX/var/log/modem.$tty"
+	KP7_ROOT=$BOX "${run[@]}" "$tty" "$script" &
+	MODEM_PID=$!
+	_MODEMS+=("$MODEM_PID")
+	for ((i = 0; i < 200; i++)); do
+		[ -L "$BOX/dev/$tty" ] && return 0
+		kill -0 "$MODEM_PID" 2>/dev/null || break
+		sleep 0.05
+	done
+	echo "FAIL: modemsim on $tty did not start"
+	exit 1
+}
+
+modem_stop() {
+	local pid
+	for pid in "${_MODEMS[@]}"; do
+		kill "$pid" 2>/dev/null
+		wait "$pid" 2>/dev/null
+	done
+	_MODEMS=()
 }
 
 done_testing() {
