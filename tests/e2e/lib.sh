@@ -14,7 +14,7 @@
 #   box_dies_of NAME SIGNAL...           the daemon stand-in NAME dies of these signals
 #   box_reboot               power cycle
 #   descendants PID          every descendant of PID, as this machine numbers them
-#   gone PID...              true once none of the processes exists (waits up to 5 s)
+#   gone PID...              true once all the processes have ended (waits up to 5 s)
 #   expect NAME ACTUAL EXPECTED     exact comparison
 #   expect_rc NAME EXPECTED         compares $RC
 #   expect_match NAME TEXT REGEX    grep -E on TEXT
@@ -116,11 +116,13 @@ descendants() {
 }
 
 gone() {
-	local p left
+	local p left stat
 	for _ in $(seq 50); do
 		left=
 		for p; do
-			[ ! -d /proc/"$p" ] || left=1
+			# a zombie has ended; only its reaping is left
+			stat=$(cat /proc/"$p"/stat 2>/dev/null) || continue
+			[[ ${stat##*) } == Z* ]] || left=1
 		done
 		[ -z "$left" ] && return 0
 		sleep 0.1
