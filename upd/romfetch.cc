@@ -9,16 +9,7 @@
 #include "upd.h"
 #include "utl.h"
 
-upd_soft_t upd_soft;
-upd_soft_t *upd_sc = &upd_soft;
-const char *fwVersion = "v2.02.50(ZT001)";
-
 namespace {
-
-int flash_get(const char *name, char *value)
-{
-	return utl_flash(name, value, 0);
-}
 
 void parse_options(upd_soft_t *sc, int argc, char **argv)
 {
@@ -33,8 +24,6 @@ void parse_options(upd_soft_t *sc, int argc, char **argv)
 }
 
 }  // namespace
-
-const upd_env_t upd_sys_env = {sys_time, flash_get, utl_check_date_sync, upd_attempt};
 
 int main(int argc, char **argv)
 {

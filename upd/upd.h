@@ -15,11 +15,13 @@
 #include <stdint.h>
 #include <time.h>
 
+#define UPD_URL_SIZE 256
+
 struct upd_soft_t {
 	char *prog_name;	/* argv[0] after its last '/' */
 	char work_buf[512];	/* settings read, the version line, commands */
-	char image_url[256];	/* AUTO_FIRMUP_URL, at most 255 characters */
-	char version_url[256];	/* derived from image_url; empty without a '.' */
+	char image_url[UPD_URL_SIZE];	/* AUTO_FIRMUP_URL, at most 255 characters */
+	char version_url[UPD_URL_SIZE];	/* from image_url; empty without a '.' */
 	uint8_t debug_level;
 	uint8_t auto_enable;	/* AUTO_FIRMUP_ENABLE */
 	uint8_t week_mask;	/* bit 7 every day; bits 6..0 Sunday..Saturday */
@@ -54,8 +56,9 @@ extern const upd_env_t upd_sys_env;
 /* Seconds to sleep from `now` to second 1 of the next minute. */
 unsigned upd_sleep_secs(time_t now);
 
-/* The version file's URL: `image_url` up to and with its last '.', then
- * "ver"; empty when it has none. */
+/* The version file's URL: `image_url` (at most 255 characters) up to and
+ * with its last '.', then "ver"; empty when it has none, or when that
+ * would not fit UPD_URL_SIZE. */
 void upd_version_url(const char *image_url, char *version_url);
 
 /* Reads the six settings into the block; a setting that cannot be read

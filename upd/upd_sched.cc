@@ -55,7 +55,11 @@ void upd_version_url(const char *image_url, char *version_url)
 	memcpy(version_url, image_url, n + 1);
 	while (n > 0 && version_url[n - 1] != '.')
 		version_url[--n] = '\0';
-	if (n > 0)
+	/* A URL ending in its dot has no room for "ver": no version file
+	 * rather than one written past the buffer. */
+	if (n == 0 || n + 3 >= UPD_URL_SIZE)
+		version_url[0] = '\0';
+	else
 		memcpy(version_url + n, "ver", 4);
 }
 
