@@ -36,7 +36,7 @@ long write_at(int fd, const void *buf, size_t n, uint32_t off)
 	/* One write, as the flash driver expects; a short one is a failure. */
 	ssize_t w;
 	do
-		w = pwrite(fd, buf, n, (off_t)off);
+		w = sys_pwrite(fd, buf, n, (off_t)off);
 	while (w < 0 && errno == EINTR);
 	return (long)w;
 }
@@ -64,7 +64,7 @@ int kill_pid(int pid, int sig)
 		sys_syslog(LOG_WARNING, "not signalling process %d: not in a private PID namespace", pid);
 		return errno = EPERM, -1;
 	}
-	return kill(pid, sig);
+	return sys_kill(pid, sig);
 }
 
 void sleep_secs(unsigned seconds)
