@@ -10,14 +10,17 @@
 #   fwimg OUT SECTION...        the image builder of the host build
 #   epoch "YYYY-mm-dd HH:MM:SS" epoch seconds (UTC)
 #   upd_start EPOCH [RATE]      romfetch in the background from that time
+#                               (started through $UPD_WRAP, e.g. a prlimit)
 #   upd_until CMD... / upd_stop wait for CMD (30 s), then kill the daemon
+#   upd_idle                    true while romfetch runs no command
+#   attempt_over                an update attempt ended and cleaned up
 #   upd_log                     romfetch's syslog lines: "LEVEL TEXT"
 #   wakeups                     how many wake-ups read their settings
 #   flash_sums                  checksums of both flash files
 #   cmds_after LINE             recorded commands after the first LINE
 
 HOST_BIN=${KP7_HOST_BUILD:-$KP7_BUILD}
-WWW= PORT= HTTPD= UPD= UPD_JOB=
+WWW= PORT= HTTPD= UPD= UPD_JOB= UPD_WRAP=
 trap 'upd_stop; [ -z "$HTTPD" ] || kill "$HTTPD" 2>/dev/null; rm -rf "$_TMP"' EXIT
 # wget must reach the test's server, never a proxy
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY no_proxy
@@ -82,7 +85,7 @@ _find_romfetch() {
 }
 
 upd_start() {
-	KP7_SHARE_NET=1 KP7_TIME_START=$1 KP7_TIME_RATE=${2:-10} \
+	KP7_SHARE_NET=1 KP7_TIME_START=$1 KP7_TIME_RATE=${2:-10} $UPD_WRAP \
 		"$KP7BOX" run "$BOX" romfetch >"$_TMP/upd.out" 2>"$_TMP/upd.err" &
 	UPD_JOB=$!
 	wait_for _started || { echo "FAIL: romfetch did not start"; exit 1; }
@@ -107,6 +110,14 @@ upd_until() {
 	upd_stop
 }
 
+# No command of romfetch's is running.
+upd_idle() { [ -z "$(cat /proc/"$UPD"/task/*/children 2>/dev/null)" ]; }
+
+# An attempt's clean-up was recorded, and has run.
+attempt_over() {
+	[ "$(box_cmds | tail -n 2)" = $'rm -f /tmp/vers\nrm -f /tmp/download' ] && upd_idle
+}
+
 upd_log() {
 	box_log | sed -n 's/^[A-Z][a-z][a-z] [ 0-9][0-9] [0-9:]\{8\} daemon\.\([a-z]*\) romfetch\[[0-9]*\]: /\1 /p'
 }
@@ -115,6 +126,11 @@ wakeups() { box_cmds | grep -c '^flash get AUTO_FIRMUP_MIN$'; }
 at_least_wakeups() { [ "$(wakeups)" -ge "$1" ]; }
 ran() { box_cmds | grep -qxF -- "$1"; }
 standin_ran() { box_standins | grep -qxF -- "$1"; }
+
+# The root's programs run as this machine's own (not emulated, no sanitizer).
+native_programs() {
+	[ ! -d "$BOX/bin/.mips" ] && ! ldd "$BOX/bin/romfetch" 2>/dev/null | grep -q libasan
+}
 
 flash_sums() { md5sum <"$BOX/dev/mtdblock0" && md5sum <"$BOX/dev/mtdblock1"; }
 
