@@ -15,6 +15,7 @@
 #   upd_idle                    true while romfetch runs no command
 #   attempt_over                an update attempt ended and cleaned up
 #   upd_log                     romfetch's syslog lines: "LEVEL TEXT"
+#   ns_states                   "NSPID STATE" of the run's pids 1 to 8
 #   wakeups                     how many wake-ups read their settings
 #   flash_sums                  checksums of both flash files
 #   cmds_after LINE             recorded commands after the first LINE
@@ -67,18 +68,10 @@ wait_for() {
 	return 1
 }
 
-_descendants() {
-	local c
-	for c in $(cat /proc/"$1"/task/*/children 2>/dev/null); do
-		echo "$c"
-		_descendants "$c"
-	done
-}
-
 # romfetch itself: its binary, or the emulator running the MIPS one.
 _find_romfetch() {
 	local p
-	for p in $(_descendants "$UPD_JOB"); do
+	for p in $(descendants "$UPD_JOB"); do
 		[ "$(readlink /proc/"$p"/exe 2>/dev/null)" = "$BOX/bin/romfetch" ] && { echo "$p"; return; }
 		grep -qz '/\.mips/romfetch$' /proc/"$p"/cmdline 2>/dev/null && { echo "$p"; return; }
 	done
@@ -108,6 +101,16 @@ upd_stop() {
 upd_until() {
 	wait_for "$@" || echo "timed out waiting for: $*"
 	upd_stop
+}
+
+# "NSPID STATE" of the run's processes 1 to 8 (8 is romfetch), by pid.
+ns_states() {
+	local p
+	for p in $(descendants "$UPD_JOB"); do
+		sed -n -e 's/^NSpid:.*\t\([0-9]*\)$/\1/p' -e 's/^State:\t\(.\).*/\1/p' /proc/"$p"/status 2>/dev/null |
+			tac | tr '\n' ' '
+		echo
+	done | awk 'NF == 2 && $1 <= 8 { print $1, $2 }' | sort -n | tr '\n' ' '
 }
 
 # No command of romfetch's is running.
