@@ -11,7 +11,8 @@
 #   epoch "YYYY-mm-dd HH:MM:SS" epoch seconds (UTC)
 #   upd_start EPOCH [RATE]      romfetch in the background from that time
 #                               (started through $UPD_WRAP, e.g. a prlimit)
-#   upd_until CMD... / upd_stop wait for CMD (30 s), then kill the daemon
+#   wait_for CMD...             wait until CMD succeeds (30 s, emulated 180 s)
+#   upd_until CMD... / upd_stop wait for CMD, then kill the daemon
 #   upd_idle                    true while romfetch runs no command
 #   attempt_over                an update attempt ended and cleaned up
 #   upd_log                     romfetch's syslog lines: "LEVEL TEXT"
@@ -59,9 +60,12 @@ fwimg() { "$HOST_BIN/fwimg" "$@"; }
 
 epoch() { date -u -d "$1" +%s; }
 
+# Emulated, a wake-up's six flash gets alone can take half a minute on a
+# busy machine.
 wait_for() {
-	local i
-	for i in $(seq 300); do
+	local i limit=300
+	[ ! -d "$BOX/bin/.mips" ] || limit=1800
+	for i in $(seq $limit); do
 		"$@" && return 0
 		sleep 0.1
 	done
