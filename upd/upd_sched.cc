@@ -24,8 +24,10 @@ void read_url(const upd_env_t *env, upd_soft_t *sc)
 {
 	if (env->flash_get("AUTO_FIRMUP_URL", sc->work_buf) != 0)
 		return;
-	strncpy(sc->image_url, sc->work_buf, sizeof(sc->image_url) - 1);
-	sc->image_url[sizeof(sc->image_url) - 1] = '\0';
+	/* At most 255 characters: a longer setting is cut. */
+	size_t n = strnlen(sc->work_buf, sizeof(sc->image_url) - 1);
+	memcpy(sc->image_url, sc->work_buf, n);
+	sc->image_url[n] = '\0';
 	upd_version_url(sc->image_url, sc->version_url);
 }
 

@@ -5,42 +5,29 @@
  * length, anything else 404.  Every request is printed on standard
  * output as "METHOD PATH".  Runs until it is killed.
  */
-#include <fcntl.h>
 #include <stdio.h>
 #include <string.h>
 #include <unistd.h>
 
 #include <string>
 
+#include "files.h"
 #include "http_server.h"
 
 namespace {
 
 std::string dir;
 
-bool read_whole(const std::string &path, std::string &out)
-{
-	int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-	if (fd < 0)
-		return false;
-	char buf[65536];
-	ssize_t n;
-	while ((n = read(fd, buf, sizeof(buf))) > 0)
-		out.append(buf, n);
-	close(fd);
-	return n == 0;
-}
-
 void serve_file(int fd, const HttpRequest &req)
 {
 	printf("%s %s\n", req.method.c_str(), req.path.c_str());
 	fflush(stdout);
-	std::string body;
 	bool plain = req.path.size() > 1 && req.path[0] == '/' && req.path.find("..") == std::string::npos;
-	if (!plain || (req.method != "GET" && req.method != "HEAD") || !read_whole(dir + req.path, body)) {
+	if (!plain || (req.method != "GET" && req.method != "HEAD") || !exists(dir + req.path)) {
 		http_send(fd, "HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n");
 		return;
 	}
+	std::string body = read_file(dir + req.path);
 	http_send(fd, "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
 			      std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n");
 	if (req.method == "GET")

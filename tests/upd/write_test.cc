@@ -192,6 +192,8 @@ TEST(FwWrite, UpdateConfigIntoFlashWalksWithinTheTotal)
 		{image({config("Cf"), config("Du", "COMPDS"), bytes("tail")}), 4 | 2, 1, 2},
 		{image({config("Hf"), bad}), 1, 0, 1},
 		{image({config("6g"), firmware(10, 0)}), 4, 1, 1},
+		/* a signature with less than a header after it (a fuzz find) */
+		{image({config("Cf"), bytes("COMPCS..")}), 4, 0, 1},
 	};
 	for (const auto &c : cases) {
 		FakeFlash f;
