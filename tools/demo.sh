@@ -145,8 +145,9 @@ for _ in $(seq 600); do
 done
 sleep 0.5
 kill "$upd"
-wait "$upd" 2>/dev/null
+wait "$upd" 2>/dev/null || true
 kill "$httpd"
+printf '\n(romfetch printed the lines above; it waits for the reboot, the sandbox ended it)\n'
 echo "requests the server saw:"
 cat "$fw/requests"
 echo "syslog:"
@@ -163,7 +164,7 @@ od -A x -t x1 -j $((0x10000)) -N 16 "$box/dev/mtdblock0"
 od -A x -t x1 -N 16 "$box/dev/mtdblock1"
 cmp -n $((16 + 200002)) "$fw/www/fw.bin" "$box/dev/mtdblock0" $((0)) $((0x20000)) && echo "mtdblock0 holds the FIRMWARE section byte for byte"
 cmp -n 100002 "$fw/www/fw.bin" "$box/dev/mtdblock1" $((200018 + 4017 + 16)) 0 && echo "mtdblock1 holds the ROOTFS payload byte for byte"
-echo "settings saved as text before the writes: $(ls "$box/var/mnt/text_conf")"
+echo "settings saved as text before the writes: $(ls "$box/var/mnt/text_conf" | tr '\n' ' ')"
 run kp7cui -g -t d HOST_NAME 0
 rm -rf "$fw"
 printf '\nThe sandbox stays in %s (remove it with rm -rf).\n' "$box"
