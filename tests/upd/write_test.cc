@@ -151,7 +151,9 @@ TEST(FwWrite, ConfigSectionsGoToTheStoreByTheirTag)
 TEST(FwWrite, TheOtherUpdaterAndThePidFile)
 {
 	const int self = getpid();
-	for (int pid : {0, 4321, self}) {
+	/* A pid file holding -1 or 0 would signal every process or our own
+	 * group: only a real other process is signalled. */
+	for (int pid : {0, -1, 4321, self}) {
 		FakeFlash f;
 		f.pid_in_file = pid;
 		EXPECT_EQ(upgrade(image({firmware(10, 0)}), "cfgburn").rc, 1);
