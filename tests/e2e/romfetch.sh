@@ -10,7 +10,10 @@
 #   fwimg OUT SECTION...        the image builder of the host build
 #   epoch "YYYY-mm-dd HH:MM:SS" epoch seconds (UTC)
 #   upd_start EPOCH [RATE]      romfetch in the background from that time
-#                               (started through $UPD_WRAP, e.g. a prlimit)
+#                               (started through $UPD_WRAP, e.g. a prlimit);
+#                               its clock runs from its start, so EPOCH leaves
+#                               a second or so before a minute that must be
+#                               due: a slow start may take prev past it
 #   wait_for CMD...             wait until CMD succeeds (30 s, emulated 180 s)
 #   upd_until CMD... / upd_stop wait for CMD, then kill the daemon
 #   upd_idle                    true while romfetch runs no command
