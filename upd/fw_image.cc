@@ -35,6 +35,8 @@ constexpr CfgTag kCfgTags[] = {
 };
 
 constexpr size_t kBlockHeader = 6;
+/* tag, version, a 16-bit length, that many bytes */
+constexpr size_t kBlockMax = kBlockHeader + 0xffff;
 
 const ImageSig *image_sig(const uint8_t *p, size_t left)
 {
@@ -129,17 +131,20 @@ FwCfgResult fw_config_check(const uint8_t *sec, size_t avail, FwSection *out)
 	if (avail < FW_CFG_HEADER_LEN)
 		return FW_CFG_BAD;
 	uint32_t comp_len = be32(sec + 8);
-	uint64_t want = (uint64_t)be16(sec + 6) * comp_len;
-	size_t cap = want < APMIB_DECODE_MAX ? (size_t)want : APMIB_DECODE_MAX;
-	if (comp_len > avail - FW_CFG_HEADER_LEN || cap < kBlockHeader)
+	uint64_t room = (uint64_t)be16(sec + 6) * comp_len;
+	if (comp_len > avail - FW_CFG_HEADER_LEN || room < kBlockHeader)
 		return FW_CFG_BAD;
-	uint8_t *buf = (uint8_t *)malloc(cap);
+	/* Decode() is told no size: its buffer holds the largest block there
+	 * can be, and a block larger than comp_rate * comp_len, the buffer the
+	 * section asks for, is refused. */
+	uint8_t *buf = (uint8_t *)malloc(kBlockMax);
 	if (!buf)
 		return FW_CFG_NO_MEMORY;
-	int n = DecodeBound(sec + FW_CFG_HEADER_LEN, comp_len, buf, (unsigned)cap);
-	FwCfgResult rc = n < (int)kBlockHeader ? FW_CFG_BAD : FW_CFG_UNKNOWN_TAG;
+	int n = Decode(sec + FW_CFG_HEADER_LEN, comp_len, buf);
+	bool fits = n >= (int)kBlockHeader && (size_t)n <= kBlockMax && (uint64_t)n <= room;
+	FwCfgResult rc = fits ? FW_CFG_UNKNOWN_TAG : FW_CFG_BAD;
 	for (const CfgTag &t : kCfgTags) {
-		if (rc == FW_CFG_BAD || memcmp(buf, t.tag, 2))
+		if (!fits || memcmp(buf, t.tag, 2))
 			continue;
 		size_t plen = be16(buf + 4);
 		bool ok = plen <= (size_t)n - kBlockHeader && !fw_byte_sum(buf + kBlockHeader, plen);

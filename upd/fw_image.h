@@ -66,10 +66,9 @@ int fw_check_image(const uint8_t *img, size_t size, char *status, FwSummary *sum
 bool fw_config_sig(const uint8_t *p, size_t left);
 
 /*
- * Decodes the config section at `sec`, of which `avail` bytes are there
- * (the section must already be known to lie within them), into a buffer
- * of comp_rate * comp_len bytes (never more than a config block can be),
- * and checks its tag and sum; fills kind, variant and version.
+ * Decodes the config section at `sec`, of which `avail` bytes are there,
+ * and checks that it lies within them, that the block fits comp_rate *
+ * comp_len bytes, its tag and its sum; fills kind, variant and version.
  */
 FwCfgResult fw_config_check(const uint8_t *sec, size_t avail, FwSection *out);
 
