@@ -62,7 +62,7 @@ int CsChkWlanBand(const char *v, void *out)
 int CsChkWLanFixRate(const char *v, void *out)
 {
 	uint32_t n;
-	if (!CsWholeU32(v, &n) || n > (1u << 27))
+	if (!cs_whole_u32(v, &n) || n > (1u << 27))
 		return -1;
 	put_u32(out, n);
 	return 0;
@@ -112,8 +112,8 @@ int CsChkTimeZone(const char *v, void *out)
 	int32_t n;
 	if (!cui_parse_int(v, &n) || n < 0 || n >= CS_TIMEZONE_COUNT)
 		return -1;
-	const cs_timezoneval_t &tz = CS_TIMEZONEVAL[n];
-	cui_trace("%s idx %d val %s %s\n", "CsChkTimeZone", (int)n, tz.value, tz.desc);
+	const cs_timezoneval_t &tz = CS_TIMEZONEVAL[(size_t)n];
+	cui_trace("%s idx %d val %s %s\n", "CsChkTimeZone", (int)n, tz.value, cs_text(tz.desc));
 	memcpy(out, tz.value, strlen(tz.value) + 1);
 	return 0;
 }
@@ -136,4 +136,26 @@ int CsChkTimeZoneFromVal(const char *value)
 		if (value && !strcmp(tz.value, value))
 			return tz.zone;
 	return -1;
+}
+
+/* By the numbers of cs.h, which the tables' rows hold. */
+static cs_checker_t *const CS_CHECKERS[] = {
+	nullptr,
+	CsChkWlanBand,
+	CsChkWLanFixRate,
+	CsChkWlanEncrypt,
+	CsChkDhcp,
+	CsChkWanDhcp,
+	CsChkUsb3gCarrierSelect,
+	CsChkUsb3gIdleTime,
+	CsChkKp7PingMonInterval,
+	CsChkTimeZone,
+	CsChkScrlogEnabled,
+	CsChkQosRuleMode,
+};
+static_assert(sizeof(CS_CHECKERS) / sizeof(CS_CHECKERS[0]) == CS_CHK_COUNT, "a checker per number");
+
+cs_checker_t *cs_checker(const cs_comm_c2m_t *rec)
+{
+	return rec->checker < CS_CHK_COUNT ? CS_CHECKERS[rec->checker] : nullptr;
 }

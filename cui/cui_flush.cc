@@ -9,14 +9,6 @@
 
 namespace {
 
-void trace_handler(const cui_soft_t *sc, const char *name, int argc, char **argv)
-{
-	if (sc->debug_level < CUI_DL_TRACE)
-		return;
-	printf("%s\n", name);
-	cui_trace_operands(sc, argc, argv);
-}
-
 /* Characters a file name may hold and still stand bare in a command. */
 bool shell_plain(const char *s)
 {
@@ -55,9 +47,8 @@ bool cfgburn_command(cui_soft_t *sc)
 
 }  // namespace
 
-int cui_flush(cui_soft_t *sc, int argc, char **argv)
+int cui_flush(cui_soft_t *sc, int, char **)
 {
-	trace_handler(sc, "cui_flush", argc, argv);
 	int which = sc->set_type == CUI_SET_CURRENT ? CURRENT_SETTING :
 		    sc->set_type == CUI_SET_DEFAULT ? DEFAULT_SETTING : 0;
 	/* a refused write has no text: the exit status alone tells */
@@ -66,9 +57,8 @@ int cui_flush(cui_soft_t *sc, int argc, char **argv)
 	return 0;
 }
 
-int cui_load(cui_soft_t *sc, int argc, char **argv)
+int cui_load(cui_soft_t *sc, int, char **)
 {
-	trace_handler(sc, "cui_load", argc, argv);
 	/* the traces come before whatever the command prints */
 	fflush(stdout);
 	if (sc->set_type == CUI_SET_DEFAULT) {
