@@ -1,10 +1,10 @@
 /*
  * The parameter tables: names, store numbers, value kinds and limits, the
- * lists' entry layouts, the time zones.  Rows are written below as text;
- * the compiler packs them into the read-only records of cs.h, with every
- * text once in one pool.  A list's commands and rows are written once, in
- * its CS_LISTS row, and placed into the set and get tables from there.
- * The generic code that walks the tables is in the other cs_*.cc files,
+ * lists' entry layouts, the time zones.  The rows below are packed by the
+ * compiler into the read-only records of cs.h (cs_rows.h), every text
+ * once in one pool.  A list's commands and rows are written once, in its
+ * LIST_ROWS row, and placed into the set and get tables from there.  The
+ * generic code that walks the tables is in the other cs_*.cc files,
  * cui_set.cc and cui_get.cc.
  */
 #include "cs.h"
@@ -12,184 +12,12 @@
 #include <stddef.h>
 #include <string.h>
 
-#include "cs_pool.h"
+#include "cs_rows.h"
 #include "easydns.h"
 
 namespace {
 
-using cs_pool::table_error;
-
-constexpr size_t NAME_MAX_CHARS = 63;	/* a name fits 64 characters with its NUL */
-
-/* ---- rows as written ---- */
-
-/* Row flags: per wireless network; given or shown in minutes, kept in
- * seconds; a number kept as text, printed bare. */
-constexpr uint8_t W = 1, M = 2, B = 4;
-
-/* A set-table or field-table row. */
-struct SetRow {
-	const char *name;
-	uint32_t number;
-	uint16_t kind;
-	uint32_t min, max, hex_min, hex_max;
-	uint8_t checker;
-	uint8_t flags;
-	uint8_t restore;
-};
-
-template <size_t N>
-constexpr SetRow rec(const char (&name)[N], uint32_t number, uint16_t kind, uint8_t flags,
-		     uint32_t min = 0, uint32_t max = 0, uint32_t hex_min = 0, uint32_t hex_max = 0,
-		     uint8_t checker = CS_CHK_NONE, uint8_t restore = CS_RESTORE_AS_IS)
-{
-	static_assert(N - 1 <= NAME_MAX_CHARS, "name too long");
-	return SetRow{name, number, kind, min, max, hex_min, hex_max, checker, flags, restore};
-}
-
-template <size_t N>
-constexpr SetRow num(const char (&name)[N], uint32_t number, uint8_t flags = 0)
-{
-	return rec(name, number, CUI_SET_TYPE_NUM, flags);
-}
-
-/* min..max: allowed length */
-template <size_t N>
-constexpr SetRow str(const char (&name)[N], uint32_t number, uint32_t min, uint32_t max,
-		     uint8_t flags = 0)
-{
-	return rec(name, number, CUI_SET_TYPE_STR, flags, min, max);
-}
-
-/* min..max: allowed value; the text itself is stored */
-template <size_t N>
-constexpr SetRow strnum(const char (&name)[N], uint32_t number, uint32_t min, uint32_t max)
-{
-	return rec(name, number, CUI_SET_TYPE_STR_NUM, 0, min, max);
-}
-
-template <size_t N>
-constexpr SetRow ipa(const char (&name)[N], uint32_t number)
-{
-	return rec(name, number, CUI_SET_TYPE_IPA, 0);
-}
-
-template <size_t N>
-constexpr SetRow mac(const char (&name)[N], uint32_t number)
-{
-	return rec(name, number, CUI_SET_TYPE_MAC, 0);
-}
-
-/* A key of `text_len` characters, or "0x" and its bytes in hex:
- * `hex_len` characters in all.  The dump shows the bytes in hex without
- * the "0x", which the text restore puts back. */
-template <size_t N>
-constexpr SetRow hex(const char (&name)[N], uint32_t number, uint32_t text_len, uint32_t hex_len,
-		     uint8_t flags)
-{
-	return rec(name, number, CUI_SET_TYPE_STR_HEX, flags, text_len, text_len, hex_len, hex_len,
-		   CS_CHK_NONE, CS_RESTORE_HEX_KEY);
-}
-
-/* A pass phrase of 0 to 63 characters, or 64 hex digits. */
-template <size_t N>
-constexpr SetRow psk(const char (&name)[N], uint32_t number, uint8_t flags)
-{
-	return rec(name, number, CUI_SET_TYPE_STR_PSK, flags, 0, 63);
-}
-
-template <size_t N>
-constexpr SetRow other(const char (&name)[N], uint32_t number, uint8_t checker, uint8_t flags = 0)
-{
-	return rec(name, number, CUI_SET_TYPE_OTHER, flags, 0, 0, 0, 0, checker);
-}
-
-/* A time zone, given by its number and kept as its value, which the dump
- * shows and the text restore turns back into the number. */
-template <size_t N>
-constexpr SetRow zone(const char (&name)[N], uint32_t number)
-{
-	return rec(name, number, CUI_SET_TYPE_OTHER, 0, 0, 0, 0, 0, CS_CHK_TIME_ZONE, CS_RESTORE_ZONE);
-}
-
-/* A list, with its count row before its entry rows in the get table. */
-struct ListRow {
-	uint16_t kind;
-	const char *name, *count_name;
-	uint16_t count_number, read_number;
-	const char *cmd_name[CS_LIST_COMMANDS];
-	uint32_t cmd_number[CS_LIST_COMMANDS];
-	uint8_t capacity;
-	uint16_t entry_size;
-	const cs_comm_c2m_t *fields;
-	uint8_t n_fields;
-	uint16_t offset[CS_LIST_MAX_FIELDS];
-	uint8_t width[CS_LIST_MAX_FIELDS];
-	uint16_t room[CS_LIST_MAX_FIELDS];
-	const cs_list_ops_t *ops;
-	uint8_t get_kind;
-};
-
-/* Names and numbers of a list in the store.  Its commands' numbers are
- * the add, delete and delete-all numbers. */
-struct StoreNames {
-	const char *name, *count_name;
-	uint16_t count_number, read_number;
-	const char *add, *del, *delall;
-	uint32_t add_number, del_number, delall_number;
-};
-
-template <size_t F>
-constexpr ListRow store_list(uint16_t kind, const StoreNames &n, uint8_t capacity, uint16_t entry_size,
-			     const std::array<cs_comm_c2m_t, F> &fields, const uint16_t (&offset)[F],
-			     const uint8_t (&width)[F], const uint16_t (&room)[F])
-{
-	ListRow l{kind, n.name, n.count_name, n.count_number, n.read_number,
-		  {n.add, n.del, n.delall}, {n.add_number, n.del_number, n.delall_number},
-		  capacity, entry_size, fields.data(), (uint8_t)F, {}, {}, {},
-		  &CS_STORE_LIST_OPS, CG_KIND_PLAIN};
-	for (size_t i = 0; i < F; i++) {
-		l.offset[i] = offset[i];
-		l.width[i] = width[i];
-		l.room[i] = room[i];
-	}
-	return l;
-}
-
-/* The ones whose get rows stand in dump order. */
-struct GetRow {
-	const char *name;
-	uint32_t number;
-	uint8_t kind;
-	uint8_t flags = 0;
-	bool list = false;	/* stands for the count row and the entry rows of list `name` */
-};
-
-constexpr uint8_t P = CG_KIND_PLAIN;
-constexpr uint8_t G = CG_KIND_WLAN;
-
-template <size_t N>
-constexpr GetRow lst(const char (&name)[N])
-{
-	return GetRow{name, 0, P, 0, true};
-}
-
-struct ZoneRow {
-	uint8_t zone;
-	const char *desc;
-	char value[sizeof(cs_timezoneval_t::value)];
-};
-
-template <size_t D, size_t V>
-constexpr ZoneRow tz(uint8_t zone, const char (&desc)[D], const char (&value)[V])
-{
-	static_assert(D <= 72, "zone description too long");
-	static_assert(V <= sizeof(cs_timezoneval_t::value), "zone value too long");
-	ZoneRow z{zone, desc, {}};
-	for (size_t i = 0; i < V; i++)
-		z.value[i] = value[i];
-	return z;
-}
+using namespace cs_rows;
 
 /* ---- the rows ---- */
 
@@ -642,193 +470,14 @@ constexpr ZoneRow ZONE_ROWS[] = {
 
 /* ---- the pool ---- */
 
-/* Every text of the rows, "" (the field tables' name) first. */
 template <typename Sink>
-constexpr Sink add_texts(Sink sink)
+constexpr Sink all_texts(Sink sink)
 {
-	sink.add("");
-	for (const SetRow &r : SET_ROWS)
-		sink.add(r.name);
-	for (const ListRow &l : LIST_ROWS) {
-		sink.add(l.name);
-		sink.add(l.count_name);
-		for (const char *cmd : l.cmd_name)
-			sink.add(cmd);
-	}
-	for (const GetRow &g : GET_ROWS)
-		sink.add(g.name);
-	for (const ZoneRow &z : ZONE_ROWS)
-		sink.add(z.desc);
-	return sink;
+	return add_texts(sink, SET_ROWS, LIST_ROWS, GET_ROWS, ZONE_ROWS);
 }
 
-constexpr auto BUILT = add_texts(cs_pool::Builder<add_texts(cs_pool::Bound{}).size>{});
+constexpr auto BUILT = all_texts(cs_pool::Builder<all_texts(cs_pool::Bound{}).size>{});
 constexpr auto TEXT = cs_pool::Pool<BUILT.size>::from(BUILT);
-
-/* ---- packing ---- */
-
-constexpr uint16_t narrow16(uint32_t v)
-{
-	if (v > UINT16_MAX)
-		table_error("value beyond 16 bits");
-	return (uint16_t)v;
-}
-
-constexpr uint8_t narrow8(uint32_t v)
-{
-	if (v > UINT8_MAX)
-		table_error("value beyond 8 bits");
-	return (uint8_t)v;
-}
-
-constexpr cs_comm_c2m_t pack(const SetRow &r)
-{
-	cs_comm_c2m_t c{};
-	c.name = TEXT.at(r.name);
-	c.kind = r.kind;
-	c.number = r.number;
-	c.min = narrow16(r.min);
-	c.max = narrow16(r.max);
-	c.hex_min = narrow8(r.hex_min);
-	c.hex_max = narrow8(r.hex_max);
-	c.checker = r.checker;
-	c.wlan = (r.flags & W) != 0;
-	c.minutes = (r.flags & M) != 0;
-	c.restore = r.restore & 3;
-	return c;
-}
-
-template <size_t N>
-constexpr std::array<cs_comm_c2m_t, N> pack_fields(const SetRow (&rows)[N])
-{
-	std::array<cs_comm_c2m_t, N> out{};
-	for (size_t i = 0; i < N; i++)
-		out[i] = pack(rows[i]);
-	return out;
-}
-
-/* A list command's row of the set table. */
-constexpr cs_comm_c2m_t command_row(const ListRow &l, int command)
-{
-	cs_comm_c2m_t c{};
-	c.name = TEXT.at(l.cmd_name[command]);
-	c.kind = l.kind;
-	c.number = l.cmd_number[command];
-	return c;
-}
-
-constexpr std::array<cs_comm_c2m_t, CS_COMM_C2M_COUNT> pack_set_table()
-{
-	std::array<cs_comm_c2m_t, CS_COMM_C2M_COUNT> out{};
-	size_t n = 0;
-	for (const SetRow &r : SET_ROWS)
-		out[n++] = pack(r);
-	for (const ListRow &l : LIST_ROWS)
-		for (int command = 0; command < CS_LIST_COMMANDS; command++)
-			out[n++] = command_row(l, command);
-	if (n != CS_COMM_C2M_COUNT)
-		table_error("the set table has 153 records");
-	return out;
-}
-
-constexpr const ListRow &list_named(const char *name)
-{
-	for (const ListRow &l : LIST_ROWS)
-		if (cs_pool::same(l.name, name))
-			return l;
-	table_error("no such list");
-	return LIST_ROWS[0];
-}
-
-constexpr cgc2m_t get_row(const char *name, uint32_t number, uint8_t kind, uint8_t flags)
-{
-	cgc2m_t g{};
-	g.name = TEXT.at(name);
-	g.number = narrow16(number);
-	g.get_kind = kind;
-	g.bare = (flags & B) != 0;
-	g.minutes = (flags & M) != 0;
-	return g;
-}
-
-constexpr std::array<cgc2m_t, CGC2M_COUNT> pack_get_table()
-{
-	std::array<cgc2m_t, CGC2M_COUNT> out{};
-	size_t n = 0;
-	for (const GetRow &g : GET_ROWS) {
-		if (n + (g.list ? 2 : 1) > CGC2M_COUNT)
-			break;
-		if (!g.list) {
-			out[n++] = get_row(g.name, g.number, g.kind, g.flags);
-			continue;
-		}
-		const ListRow &l = list_named(g.name);
-		out[n++] = get_row(l.count_name, l.count_number, l.get_kind, 0);
-		out[n++] = get_row(l.name, l.read_number, l.get_kind, 0);
-	}
-	if (n != CGC2M_COUNT)
-		table_error("the get table has 146 records");
-	return out;
-}
-
-constexpr std::array<cs_list_t, CS_LIST_COUNT> pack_lists()
-{
-	static_assert(std::size(LIST_ROWS) == CS_LIST_COUNT, "seven lists");
-	std::array<cs_list_t, CS_LIST_COUNT> out{};
-	for (size_t i = 0; i < CS_LIST_COUNT; i++) {
-		const ListRow &r = LIST_ROWS[i];
-		cs_list_t &l = out[i];
-		l.name = TEXT.at(r.name);
-		l.count_name = TEXT.at(r.count_name);
-		for (int c = 0; c < CS_LIST_COMMANDS; c++) {
-			l.cmd_name[c] = TEXT.at(r.cmd_name[c]);
-			l.cmd_number[c] = r.cmd_number[c];
-		}
-		l.count_number = r.count_number;
-		l.read_number = r.read_number;
-		l.kind = r.kind;
-		l.capacity = r.capacity;
-		l.n_fields = r.n_fields;
-		l.entry_size = r.entry_size;
-		l.fields = r.fields;
-		l.ops = r.ops;
-		if (r.entry_size > CS_ENTRY_MAX || (size_t)r.capacity * r.entry_size > CS_LIST_MAX_BYTES)
-			table_error("an entry or a list beyond the room kept for it");
-		for (size_t f = 0; f < CS_LIST_MAX_FIELDS; f++) {
-			l.field_offset[f] = r.offset[f];
-			l.field_width[f] = r.width[f];
-			l.field_room[f] = r.room[f];
-		}
-	}
-	return out;
-}
-
-constexpr std::array<cs_restor_mib_t, CS_RESTOR_MIB_COUNT> pack_restore_table()
-{
-	std::array<cs_restor_mib_t, CS_RESTOR_MIB_COUNT> out{};
-	for (size_t i = 0; i < CS_RESTOR_MIB_COUNT; i++) {
-		const ListRow &l = LIST_ROWS[i];
-		out[i] = {TEXT.at(l.name), TEXT.at(l.cmd_name[CS_LIST_DELALL]),
-			  TEXT.at(l.cmd_name[CS_LIST_ADD]), TEXT.at(l.count_name), 0};
-	}
-	return out;
-}
-
-constexpr std::array<cs_timezoneval_t, CS_TIMEZONE_COUNT> pack_zones()
-{
-	static_assert(std::size(ZONE_ROWS) == CS_TIMEZONE_COUNT, "65 time zones");
-	std::array<cs_timezoneval_t, CS_TIMEZONE_COUNT> out{};
-	for (size_t i = 0; i < CS_TIMEZONE_COUNT; i++) {
-		const ZoneRow &z = ZONE_ROWS[i];
-		if (z.zone != i)
-			table_error("a zone's number is its position");
-		out[i].zone = z.zone;
-		for (size_t c = 0; c < sizeof(z.value); c++)
-			out[i].value[c] = z.value[c];
-		out[i].desc = TEXT.at(z.desc);
-	}
-	return out;
-}
 
 }  // namespace
 
@@ -836,19 +485,22 @@ namespace cs_pool {
 void table_error(const char *) {}
 }  // namespace cs_pool
 
-constexpr std::array<cs_comm_c2m_t, 2> CS_MACAC_TBL = pack_fields(MACAC_FIELDS);
-constexpr std::array<cs_comm_c2m_t, 3> CS_DHCPRSV_TBL = pack_fields(DHCPRSV_FIELDS);
-constexpr std::array<cs_comm_c2m_t, 5> CS_STATICROUTE_TBL = pack_fields(STATICROUTE_FIELDS);
-constexpr std::array<cs_comm_c2m_t, 3> CS_EASYDNS_TBL = pack_fields(EASYDNS_FIELDS);
-constexpr std::array<cs_comm_c2m_t, 4> CS_PORTFIL_TBL = pack_fields(PORTFIL_FIELDS);
-constexpr std::array<cs_comm_c2m_t, 6> CS_PORTFW_TBL = pack_fields(PORTFW_FIELDS);
-constexpr std::array<cs_comm_c2m_t, 8> CS_QOS_RULE_TBL = pack_fields(QOS_RULE_FIELDS);
+constexpr std::array<cs_comm_c2m_t, 2> CS_MACAC_TBL = pack_fields(TEXT, MACAC_FIELDS);
+constexpr std::array<cs_comm_c2m_t, 3> CS_DHCPRSV_TBL = pack_fields(TEXT, DHCPRSV_FIELDS);
+constexpr std::array<cs_comm_c2m_t, 5> CS_STATICROUTE_TBL = pack_fields(TEXT, STATICROUTE_FIELDS);
+constexpr std::array<cs_comm_c2m_t, 3> CS_EASYDNS_TBL = pack_fields(TEXT, EASYDNS_FIELDS);
+constexpr std::array<cs_comm_c2m_t, 4> CS_PORTFIL_TBL = pack_fields(TEXT, PORTFIL_FIELDS);
+constexpr std::array<cs_comm_c2m_t, 6> CS_PORTFW_TBL = pack_fields(TEXT, PORTFW_FIELDS);
+constexpr std::array<cs_comm_c2m_t, 8> CS_QOS_RULE_TBL = pack_fields(TEXT, QOS_RULE_FIELDS);
 
-constexpr std::array<cs_comm_c2m_t, CS_COMM_C2M_COUNT> CS_COMM_C2M = pack_set_table();
-constexpr std::array<cgc2m_t, CGC2M_COUNT> CGC2M = pack_get_table();
-constexpr std::array<cs_list_t, CS_LIST_COUNT> CS_LISTS = pack_lists();
-constexpr std::array<cs_restor_mib_t, CS_RESTOR_MIB_COUNT> CS_RESTOR_MIB_TBL = pack_restore_table();
-constexpr std::array<cs_timezoneval_t, CS_TIMEZONE_COUNT> CS_TIMEZONEVAL = pack_zones();
+constexpr std::array<cs_comm_c2m_t, CS_COMM_C2M_COUNT> CS_COMM_C2M =
+	pack_set_table(TEXT, SET_ROWS, LIST_ROWS);
+constexpr std::array<cgc2m_t, CGC2M_COUNT> CGC2M = pack_get_table(TEXT, GET_ROWS, LIST_ROWS);
+constexpr std::array<cs_list_t, CS_LIST_COUNT> CS_LISTS = pack_lists(TEXT, LIST_ROWS);
+constexpr std::array<cs_restor_mib_t, CS_RESTOR_MIB_COUNT> CS_RESTOR_MIB_TBL =
+	pack_restore_table(TEXT, LIST_ROWS);
+constexpr std::array<cs_timezoneval_t, CS_TIMEZONE_COUNT> CS_TIMEZONEVAL =
+	pack_zones(TEXT, ZONE_ROWS);
 
 /* ---- lookups ---- */
 

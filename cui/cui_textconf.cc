@@ -239,11 +239,26 @@ void remove_backup(void)
 		sys_unlink(f);
 }
 
-/* What a record's restore attribute does to a dump line's value text. */
+/* What a record's restore attribute does to a dump line's value text:
+ * the dump prints some values in another form than the set takes. */
 typedef int restore_rewrite_t(const char *value, char *out);
 constexpr restore_rewrite_t *RESTORE_REWRITES[] = {nullptr, cui_text_hex_value, cui_text_zone_value};
 static_assert(sizeof(RESTORE_REWRITES) / sizeof(RESTORE_REWRITES[0]) == CS_RESTORE_COUNT,
 	      "a rewrite per restore attribute");
+
+/* `*value` rewritten into `room` (TEXTCONF_VALUE_MAX bytes) as `rec`
+ * asks; -1 when the line lacks what the rewrite needs. */
+int restore_value(const cs_comm_c2m_t *rec, const char **value, char *room)
+{
+	restore_rewrite_t *rewrite = rec->restore < CS_RESTORE_COUNT ? RESTORE_REWRITES[rec->restore] :
+								   nullptr;
+	if (!rewrite)
+		return 0;
+	if (rewrite(*value, room) < 0)
+		return -1;
+	*value = room;
+	return 0;
+}
 
 /* The list a dump line belongs to, or nullptr. */
 const cs_restor_mib_t *find_list(const char *name, bool *count_row)
@@ -304,12 +319,10 @@ int malformed(cui_soft_t *sc, const TextSet &set, int line_no, FILE *f)
  */
 int line_command(const TextSet &set, char *line, char *cmd, const char **what)
 {
-	char *value;
-	const char *name;
-	char *split_name;
-	if (cui_text_split(line, &split_name, &value) < 0)
+	char *split_name, *split_value;
+	if (cui_text_split(line, &split_name, &split_value) < 0)
 		return -1;
-	name = split_name;
+	const char *name = split_name, *value = split_value;
 	bool count_row = false;
 	if (const cs_restor_mib_t *list = find_list(name, &count_row)) {
 		if (count_row)
@@ -322,12 +335,8 @@ int line_command(const TextSet &set, char *line, char *cmd, const char **what)
 	char rewritten[TEXTCONF_VALUE_MAX];
 	if (rec) {
 		name = cs_text(rec->name);
-		restore_rewrite_t *rewrite = rec->restore < CS_RESTORE_COUNT ? RESTORE_REWRITES[rec->restore] : nullptr;
-		if (rewrite) {
-			if (rewrite(value, rewritten) < 0)
-				return -1;
-			value = rewritten;
-		}
+		if (restore_value(rec, &value, rewritten) < 0)
+			return -1;
 	}
 	*what = "ERROR can't set %s config setting entry line %d\n";
 	return cui_text_set_command(cmd, TEXTCONF_CMD_MAX, set.letter, name, value) < 0 ? -1 : 0;
