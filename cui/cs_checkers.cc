@@ -55,8 +55,8 @@ int accept_minutes(const char *v, void *out, const int32_t (&allowed)[N])
 
 int CsChkWlanBand(const char *v, void *out)
 {
-	static constexpr int32_t allowed[] = {1, 2, 3, 8, 10, 11};
-	return accept_number(v, out, allowed);
+	static constexpr int32_t ALLOWED[] = {1, 2, 3, 8, 10, 11};
+	return accept_number(v, out, ALLOWED);
 }
 
 int CsChkWLanFixRate(const char *v, void *out)
@@ -70,20 +70,20 @@ int CsChkWLanFixRate(const char *v, void *out)
 
 int CsChkWlanEncrypt(const char *v, void *out)
 {
-	static constexpr int32_t allowed[] = {0, 1, 2, 4, 6};
-	return accept_number(v, out, allowed);
+	static constexpr int32_t ALLOWED[] = {0, 1, 2, 4, 6};
+	return accept_number(v, out, ALLOWED);
 }
 
 int CsChkDhcp(const char *v, void *out)
 {
-	static constexpr int32_t allowed[] = {0, 2};
-	return accept_number(v, out, allowed);
+	static constexpr int32_t ALLOWED[] = {0, 2};
+	return accept_number(v, out, ALLOWED);
 }
 
 int CsChkWanDhcp(const char *v, void *out)
 {
-	static constexpr int32_t allowed[] = {0, 1, 3, 16};
-	return accept_number(v, out, allowed);
+	static constexpr int32_t ALLOWED[] = {0, 1, 3, 16};
+	return accept_number(v, out, ALLOWED);
 }
 
 int CsChkUsb3gCarrierSelect(const char *v, void *out)
@@ -97,14 +97,14 @@ int CsChkUsb3gCarrierSelect(const char *v, void *out)
 
 int CsChkUsb3gIdleTime(const char *v, void *out)
 {
-	static constexpr int32_t allowed[] = {1, 5, 10, 30, 60};
-	return accept_minutes(v, out, allowed);
+	static constexpr int32_t ALLOWED[] = {1, 5, 10, 30, 60};
+	return accept_minutes(v, out, ALLOWED);
 }
 
 int CsChkKp7PingMonInterval(const char *v, void *out)
 {
-	static constexpr int32_t allowed[] = {1, 5, 15, 30, 45, 60};
-	return accept_minutes(v, out, allowed);
+	static constexpr int32_t ALLOWED[] = {1, 5, 15, 30, 45, 60};
+	return accept_minutes(v, out, ALLOWED);
 }
 
 int CsChkTimeZone(const char *v, void *out)
@@ -120,14 +120,14 @@ int CsChkTimeZone(const char *v, void *out)
 
 int CsChkScrlogEnabled(const char *v, void *out)
 {
-	static constexpr int32_t allowed[] = {0, 3};
-	return accept_number(v, out, allowed);
+	static constexpr int32_t ALLOWED[] = {0, 3};
+	return accept_number(v, out, ALLOWED);
 }
 
 int CsChkQosRuleMode(const char *v, void *out)
 {
-	static constexpr int32_t allowed[] = {5, 6, 9, 10};
-	return accept_number(v, out, allowed);
+	static constexpr int32_t ALLOWED[] = {5, 6, 9, 10};
+	return accept_number(v, out, ALLOWED);
 }
 
 int CsChkTimeZoneFromVal(const char *value)
@@ -138,8 +138,10 @@ int CsChkTimeZoneFromVal(const char *value)
 	return -1;
 }
 
+namespace {
+
 /* By the numbers of cs.h, which the tables' rows hold. */
-static cs_checker_t *const CS_CHECKERS[] = {
+constexpr cs_checker_t *const CS_CHECKERS[] = {
 	nullptr,
 	CsChkWlanBand,
 	CsChkWLanFixRate,
@@ -154,6 +156,8 @@ static cs_checker_t *const CS_CHECKERS[] = {
 	CsChkQosRuleMode,
 };
 static_assert(sizeof(CS_CHECKERS) / sizeof(CS_CHECKERS[0]) == CS_CHK_COUNT, "a checker per number");
+
+}  // namespace
 
 cs_checker_t *cs_checker(const cs_comm_c2m_t *rec)
 {
