@@ -114,12 +114,14 @@ struct cs_restor_mib_t {
 	uint16_t count_name;
 	uint8_t zero;
 };
+static_assert(sizeof(cs_restor_mib_t) == 10, "restore record grew");
 
 struct cs_timezoneval_t {
 	uint8_t zone;		/* == position in the table */
 	char value[7];		/* what the store keeps, e.g. "-9 1" */
 	uint16_t desc;		/* cs_text() offset, at most 71 characters */
 };
+static_assert(sizeof(cs_timezoneval_t) == 10, "zone record grew");
 
 /* A list's commands, the index into cs_list_t::cmd_name and cmd_number. */
 enum { CS_LIST_ADD, CS_LIST_DEL, CS_LIST_DELALL, CS_LIST_COMMANDS };
