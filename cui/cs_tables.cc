@@ -509,10 +509,22 @@ const char *cs_text(uint16_t at)
 	return TEXT.text + at;
 }
 
+namespace {
+
+/* Most rows differ from a name in its first character already: looked at
+ * before a call of strcmp(). */
+bool is_named(uint16_t at, const char *name)
+{
+	const char *text = TEXT.text + at;
+	return text[0] == name[0] && !strcmp(text, name);
+}
+
+}  // namespace
+
 const cs_comm_c2m_t *cs_find_set_name(const char *name)
 {
 	for (const cs_comm_c2m_t &r : CS_COMM_C2M)
-		if (name && !strcmp(TEXT.text + r.name, name))
+		if (name && is_named(r.name, name))
 			return &r;
 	return nullptr;
 }
@@ -520,7 +532,7 @@ const cs_comm_c2m_t *cs_find_set_name(const char *name)
 const cgc2m_t *cs_find_get_name(const char *name)
 {
 	for (const cgc2m_t &r : CGC2M)
-		if (name && !strcmp(TEXT.text + r.name, name))
+		if (name && is_named(r.name, name))
 			return &r;
 	return nullptr;
 }

@@ -41,6 +41,17 @@ void diag(const char *text)
 	cui_usage(argc, argv, status);
 }
 
+/* Appends `part` to text[*n...] when it fits in `size` with a NUL. */
+bool append(char *text, size_t size, size_t *n, const char *part)
+{
+	size_t len = strlen(part);
+	if (len >= size - *n)
+		return false;
+	memcpy(text + *n, part, len);
+	*n += len;
+	return true;
+}
+
 /* A number that nothing follows, read with base detection. */
 bool whole_number(const char *text, long *value)
 {
@@ -162,19 +173,21 @@ const char *check_command(const Counts &c, int argc)
 	const char *name = argv[0] ? argv[0] : "kp7cui";
 	/* the diagnostic first, then the usage it explains */
 	fflush(stdout);
-	/* stderr is unbuffered: one write for the lines that fit here */
+	/* stderr is unbuffered: the whole text in one write where it fits */
 	char text[1024];
 	size_t n = 0;
-	const cui_command_t *c = CUI_COMMANDS, *end = CUI_COMMANDS + CUI_COMMAND_COUNT;
-	for (; c < end; c++) {
-		int len = snprintf(text + n, sizeof(text) - n, "usage: %s%s\n", name, c->usage);
-		if (len < 0 || (size_t)len >= sizeof(text) - n)
-			break;
-		n += (size_t)len;
+	bool fits = true;
+	for (const cui_command_t &c : CUI_COMMANDS) {
+		const char *parts[] = {"usage: ", name, c.usage, "\n"};
+		for (const char *part : parts)
+			fits = fits && append(text, sizeof(text), &n, part);
 	}
-	fwrite(text, 1, n, stderr);
-	for (; c < end; c++)
-		fprintf(stderr, "usage: %s%s\n", name, c->usage);
+	if (fits) {
+		fwrite(text, 1, n, stderr);
+	} else {
+		for (const cui_command_t &c : CUI_COMMANDS)
+			fprintf(stderr, "usage: %s%s\n", name, c.usage);
+	}
 	exit(status);
 }
 
