@@ -15,6 +15,7 @@
 
 #include "apmib.h"
 #include "cs.h"
+#include "text.h"
 
 namespace {
 
@@ -27,96 +28,38 @@ constexpr char TYPE_LABELS[][20] = {
 	"MESH_ACL_ARRAY_T", "SCHEDULE_ARRAY_T", "VLANCONFIG_ARRAY_T",
 };
 
-/*
- * Appends to the value being built in sc->msg, always terminated.  A dump
- * formats a few hundred values, so numbers are written by hand rather
- * than through printf.
- */
-struct ValueText {
-	char *buf;
-	size_t len, room;
-
-	__attribute__((always_inline)) void put_char(char c)
-	{
-		if (len + 1 < room) {
-			buf[len++] = c;
-			buf[len] = '\0';
+/* "text" with '"' and '\' escaped; at most `max` characters of s. */
+void put_quoted(SysText &v, const char *s, size_t max)
+{
+	v.put('"');
+	for (size_t n = strnlen(s, max); n;) {
+		size_t plain = 0;
+		while (plain < n && s[plain] != '"' && s[plain] != '\\')
+			plain++;
+		if (plain == n) {
+			v.bytes(s, n);
+			break;
 		}
+		v.bytes(s, plain).put('\\').put(s[plain]);
+		s += plain + 1;
+		n -= plain + 1;
 	}
+	v.put('"');
+}
 
-	void put_bytes(const char *s, size_t n)
-	{
-		if (n > room - 1 - len)
-			n = room - 1 - len;
-		memcpy(buf + len, s, n);
-		len += n;
-		buf[len] = '\0';
+void put_address(SysText &v, const uint8_t *a)
+{
+	for (int i = 0; i < 4; i++) {
+		if (i)
+			v.put('.');
+		v.unum(a[i]);
 	}
-
-	void put_text(const char *s) { put_bytes(s, strlen(s)); }
-
-	void put_uint(uint32_t v)
-	{
-		char digits[10];
-		char *p = digits + sizeof(digits);
-		do
-			*--p = (char)('0' + v % 10);
-		while (v /= 10);
-		put_bytes(p, (size_t)(digits + sizeof(digits) - p));
-	}
-
-	void put_int(int32_t v)
-	{
-		if (v < 0)
-			put_char('-');
-		put_uint(v < 0 ? 0u - (uint32_t)v : (uint32_t)v);
-	}
-
-	/* "text" with '"' and '\' escaped; at most `max` characters of s. */
-	void put_quoted(const char *s, size_t max)
-	{
-		put_char('"');
-		for (size_t n = strnlen(s, max); n;) {
-			size_t plain = 0;
-			while (plain < n && s[plain] != '"' && s[plain] != '\\')
-				plain++;
-			if (plain == n) {
-				put_bytes(s, n);
-				break;
-			}
-			put_bytes(s, plain);
-			put_char('\\');
-			put_char(s[plain]);
-			s += plain + 1;
-			n -= plain + 1;
-		}
-		put_char('"');
-	}
-
-	void put_address(const uint8_t *a)
-	{
-		for (int i = 0; i < 4; i++) {
-			if (i)
-				put_char('.');
-			put_uint(a[i]);
-		}
-	}
-
-	void put_hex(const uint8_t *b, size_t n)
-	{
-		static const char HEX[] = "0123456789abcdef";
-		for (size_t i = 0; i < n; i++) {
-			put_char(HEX[b[i] >> 4]);
-			put_char(HEX[b[i] & 15]);
-		}
-	}
-};
+}
 
 /* The value, built from the start of the message buffer. */
-ValueText value_text(cui_soft_t *sc)
+SysText value_text(cui_soft_t *sc)
 {
-	sc->msg[0] = '\0';
-	return ValueText{sc->msg, 0, sizeof(sc->msg)};
+	return SysText(sc->msg);
 }
 
 /* Bare only when the text cannot be mistaken for anything else. */
@@ -139,24 +82,24 @@ uint32_t be_number(const uint8_t *p, unsigned width)
 }
 
 /* One list entry, its fields in add order, separated by blanks. */
-void put_entry(ValueText &v, const cs_list_t *list, const uint8_t *entry)
+void put_entry(SysText &v, const cs_list_t *list, const uint8_t *entry)
 {
 	for (unsigned i = 0; i < list->n_fields; i++) {
 		const uint8_t *field = entry + list->field_offset[i];
 		if (i)
-			v.put_char(' ');
+			v.put(' ');
 		switch (list->fields[i].kind) {
 		case CUI_SET_TYPE_IPA:
-			v.put_address(field);
+			put_address(v, field);
 			break;
 		case CUI_SET_TYPE_MAC:
-			v.put_hex(field, 6);
+			v.hex(field, 6);
 			break;
 		case CUI_SET_TYPE_STR:
-			v.put_quoted(reinterpret_cast<const char *>(field), list->field_room[i]);
+			put_quoted(v, reinterpret_cast<const char *>(field), list->field_room[i]);
 			break;
 		default:	/* numbers, one to four bytes */
-			v.put_uint(be_number(field, list->field_width[i]));
+			v.unum(be_number(field, list->field_width[i]));
 			break;
 		}
 	}
@@ -170,7 +113,7 @@ int read_entry(cui_soft_t *sc, const cs_list_t *list, unsigned index, uint8_t *e
 	memset(entry, 0, list->entry_size);
 	if (!list->ops->read(sc, list, index, entry))
 		return cui_fail(sc, 11, "get MIB failed\n");
-	ValueText v = value_text(sc);
+	SysText v = value_text(sc);
 	put_entry(v, list, entry);
 	return 0;
 }
@@ -186,7 +129,7 @@ int get_from_list(cui_soft_t *sc, unsigned index, const cgc2m_t *rec)
 		uint32_t count = 0;
 		if (!list->ops->count(sc, list, &count))
 			return cui_fail(sc, 11, "get MIB failed\n");
-		value_text(sc).put_uint(count);
+		value_text(sc).unum(count);
 		return 0;
 	}
 	uint8_t entry[CS_ENTRY_MAX];
@@ -198,10 +141,11 @@ int get_scalar(cui_soft_t *sc, uint32_t number, int type)
 	uint32_t value = 0;
 	if (CuiApmibGet(sc->set_type, number, &value) <= 0)
 		return cui_fail(sc, 11, "get MIB failed\n");
+	SysText v = value_text(sc);
 	if (type == IA_T)
-		value_text(sc).put_address(reinterpret_cast<uint8_t *>(&value));
+		put_address(v, reinterpret_cast<uint8_t *>(&value));
 	else
-		value_text(sc).put_uint(value);
+		v.unum(value);
 	return 0;
 }
 
@@ -214,14 +158,14 @@ int get_string(cui_soft_t *sc, const cgc2m_t *rec, int type, int size)
 		free(buf);
 		return cui_fail(sc, 11, "get MIB failed\n");
 	}
-	ValueText v = value_text(sc);
+	SysText v = value_text(sc);
 	const char *text = reinterpret_cast<const char *>(buf);
 	if (type != STRING_T)
-		v.put_hex(buf, (size_t)size);
+		v.hex(buf, (size_t)size);
 	else if (rec->bare && plain_word(text))
-		v.put_text(text);
+		v.text(text);
 	else
-		v.put_quoted(text, (size_t)size);
+		put_quoted(v, text, (size_t)size);
 	free(buf);
 	return 0;
 }
@@ -249,7 +193,7 @@ void apply_minutes(cui_soft_t *sc, const cgc2m_t *rec)
 	int32_t seconds = v > (long long)UINT32_MAX ? INT32_MAX :
 			  v < INT32_MIN ? INT32_MIN : (int32_t)(uint32_t)v;
 	memset(sc->msg, 0, sizeof(sc->msg));
-	value_text(sc).put_int(seconds / 60);
+	value_text(sc).num(seconds / 60);
 }
 
 }  // namespace
@@ -310,13 +254,13 @@ void print_row(const cui_soft_t *sc, const cgc2m_t *rec, unsigned index)
 {
 	const char *name = cs_text(rec->name);
 	char text[96 + sizeof(sc->msg)];
-	ValueText line{text, 0, sizeof(text)};
-	line.put_text(name);
-	line.put_char(' ');
-	line.put_uint(index);
-	line.put_char(' ');
-	line.put_text(sc->msg);
-	line.put_char('\n');
+	SysText line(text);
+	line.text(name);
+	line.put(' ');
+	line.unum(index);
+	line.put(' ');
+	line.text(sc->msg);
+	line.put('\n');
 	fwrite(text, 1, line.len, stdout);
 }
 
@@ -329,7 +273,7 @@ int dump_read_all(cui_soft_t *sc, const cgc2m_t *rec, const cs_list_t *list)
 	for (unsigned k = 1; k <= count; k++) {
 		if (k > list->capacity)
 			return cui_fail(sc, 7, "illegal index\n");
-		ValueText v = value_text(sc);
+		SysText v = value_text(sc);
 		put_entry(v, list, entries + (k - 1) * list->entry_size);
 		print_row(sc, rec, k);
 	}
