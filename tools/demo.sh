@@ -125,7 +125,7 @@ ls -l "$fw/www"
 httpd=$!
 while [ ! -s "$fw/port" ]; do sleep 0.1; done
 url=http://127.0.0.1:$(cat "$fw/port")/fw.bin
-bash "$top/tests/utl/install_wget.sh" "$box"
+"$kp7box" add-tool "$box" wget
 run flash set AUTO_FIRMUP_URL "$url"
 run flash set AUTO_FIRMUP_WEEK 0x40
 run flash set AUTO_FIRMUP_HOUR 3
@@ -133,11 +133,14 @@ run flash set AUTO_FIRMUP_MIN 0
 run flash set AUTO_FIRMUP_ENABLE 1
 : >"$box/tmp/ntp_tmp"
 
-step "romfetch from Sunday 02:59:40 on a clock 20 times as fast: due at 03:00 on Sundays"
+step "romfetch from Sunday 02:59:40 on a clock 20 times as fast, beside sibling daemons: due at 03:00 on Sundays"
+echo TERM >"$box/var/sandbox/stationmap.die"
+echo TERM >"$box/var/sandbox/pppd.die"
 lines=$(wc -l <"$box/var/log/commands")
 : >"$box/var/log/standins"
 env -u http_proxy -u https_proxy KP7_SHARE_NET=1 KP7_TIME_RATE=20 \
-	KP7_TIME_START="$(date -u -d '2024-01-07 02:59:40' +%s)" "$kp7box" run "$box" romfetch &
+	KP7_TIME_START="$(date -u -d '2024-01-07 02:59:40' +%s)" "$kp7box" run "$box" sh -c \
+	'(boa &); (wanctl -t 16 -c 1 -x &); (stationmap -s 12345 &); (pppd &); exec romfetch' &
 upd=$!
 for _ in $(seq 600); do
 	grep -qx reboot "$box/var/log/standins" 2>/dev/null && break
@@ -154,8 +157,10 @@ echo "syslog:"
 grep -E 'romfetch|logger' "$box/var/log/messages"
 echo "commands romfetch ran (the stop sequence once, then the writes):"
 tail -n +$((lines + 1)) "$box/var/log/commands" | grep -v '^flash get'
+echo "signals the sibling daemons caught (the others were killed with -9):"
+cat "$box/var/log/signals"
 echo "stand-ins called:"
-tr '\n' ';' <"$box/var/log/standins"
+grep -v '^wget ' "$box/var/log/standins" | tr '\n' ';'
 echo
 
 step "the flash files: FIRMWARE at 0x20000 and WEB at 0x10000 of mtdblock0 (headers included), ROOTFS payload at 0 of mtdblock1"

@@ -10,7 +10,9 @@
 #   fwimg OUT SECTION...        the image builder of the host build
 #   epoch "YYYY-mm-dd HH:MM:SS" epoch seconds (UTC)
 #   upd_start EPOCH [RATE]      romfetch in the background from that time
-#                               (started through $UPD_WRAP, e.g. a prlimit);
+#                               (started through $UPD_WRAP, e.g. a prlimit,
+#                               after the shell commands $UPD_SIBLINGS, e.g.
+#                               sibling daemons "boa & wanctl &");
 #                               its clock runs from its start, so EPOCH leaves
 #                               a second or so before a minute that must be
 #                               due: a slow start may take prev past it
@@ -22,17 +24,18 @@
 #   ns_states                   "NSPID STATE" of the run's pids 1 to 8
 #   wakeups                     how many wake-ups read their settings
 #   flash_sums                  checksums of both flash files
+#   stopped                     the stand-ins called, wget left out
 #   cmds_after LINE             recorded commands after the first LINE
 
 HOST_BIN=${KP7_HOST_BUILD:-$KP7_BUILD}
-WWW= PORT= HTTPD= UPD= UPD_JOB= UPD_WRAP=
+WWW= PORT= HTTPD= UPD= UPD_JOB= UPD_WRAP= UPD_SIBLINGS=
 trap 'upd_stop; [ -z "$HTTPD" ] || kill "$HTTPD" 2>/dev/null; rm -rf "$_TMP"' EXIT
 # wget must reach the test's server, never a proxy
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY no_proxy
 
 upd_box() {
 	box_new
-	bash "$KP7_SRC/tests/utl/install_wget.sh" "$BOX" || { echo "FAIL: wget into $BOX"; exit 1; }
+	"$KP7BOX" add-tool "$BOX" wget || { echo "FAIL: wget into $BOX"; exit 1; }
 	: >"$BOX/tmp/ntp_tmp"
 }
 
@@ -85,8 +88,10 @@ _find_romfetch() {
 }
 
 upd_start() {
+	local prog=(romfetch)
+	[ -z "$UPD_SIBLINGS" ] || prog=(sh -c "$UPD_SIBLINGS exec romfetch")
 	KP7_SHARE_NET=1 KP7_TIME_START=$1 KP7_TIME_RATE=${2:-10} $UPD_WRAP \
-		"$KP7BOX" run "$BOX" romfetch >"$_TMP/upd.out" 2>"$_TMP/upd.err" &
+		"$KP7BOX" run "$BOX" "${prog[@]}" >"$_TMP/upd.out" 2>"$_TMP/upd.err" &
 	UPD_JOB=$!
 	wait_for _started || { echo "FAIL: romfetch did not start"; exit 1; }
 }
@@ -143,5 +148,7 @@ native_programs() {
 }
 
 flash_sums() { md5sum <"$BOX/dev/mtdblock0" && md5sum <"$BOX/dev/mtdblock1"; }
+# Stand-ins called but wget, which only downloads.
+stopped() { box_standins | grep -v '^wget '; }
 
 cmds_after() { box_cmds | sed -n "\\|^$1\$|,\$p" | tail -n +2; }
