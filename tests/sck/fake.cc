@@ -53,8 +53,11 @@ int run(const char *cmd)
 	return 0;
 }
 
+std::string last_popen;
+
 FILE *popen_read(const char *cmd)
 {
+	last_popen = cmd;
 	fake->commands.push_back(cmd);
 	if (fake->popen_errno) {
 		errno = fake->popen_errno;
@@ -68,7 +71,7 @@ FILE *popen_read(const char *cmd)
 int pclose_read(FILE *f)
 {
 	fclose(f);
-	return fake->popen_exit << 8;
+	return fake->exits[last_popen] << 8;
 }
 
 int pid_of(const char *name)
@@ -167,6 +170,7 @@ const sck_ops_t fake_ops = {
 
 void SckTest::SetUp()
 {
+	sys = FakeSystem();
 	fake = &sys;
 	sck_ops = &fake_ops;
 	for (const char *dir : {"var", "etc", "proc", "tmp"})

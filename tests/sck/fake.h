@@ -29,7 +29,7 @@ struct FakeSystem {
 	std::map<std::string, std::string> settings;	/* flash get answers */
 	std::map<std::string, std::string> output;	/* popen: command -> stdout */
 	int popen_errno = 0;			/* popen fails with it */
-	int popen_exit = 0;			/* the command's exit status */
+	std::map<std::string, int> exits;	/* popen: command -> exit status (0) */
 	bool ppp1_up = false;
 	int if_result = 0;			/* 0, -1 or SCK_IF_NO_SOCKET */
 	int if_errno = 0;

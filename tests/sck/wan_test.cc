@@ -1,0 +1,267 @@
+/* Link logging, the USB modem switching wait, the wanctl watchdog and PPP
+ * connection supervision. */
+#include <signal.h>
+
+#include "fake.h"
+
+namespace {
+
+constexpr char PPP_START[] = "info Start check PPP connection, wait timer 120\n";
+
+class WanTest : public SckTest {
+protected:
+	void SetUp() override
+	{
+		SckTest::SetUp();
+		sys.running = {{"boa", 5}, {"wanctl", 30}};
+		/* only the checks of the WAN side */
+		drop("/var/usb_driver_check");
+		drop("/var/link_check");
+		sck->check_flags &= ~(SCK_F_USB_DRIVER | SCK_F_LINK);
+		put("/proc/portState", "Port[0] LinkDown\nPort[1] LinkUp 100M Full\nPort[4] LinkUp 100M Full\n");
+	}
+	void settings(std::map<std::string, std::string> s)
+	{
+		sys.settings = s;
+		sck_get_mib(sck);
+	}
+	/* Lines printed, without the ones of the watchdogs' lookups. */
+	std::string printed()
+	{
+		std::string s;
+		for (const std::string &l : sys.said)
+			if (l != " Wait IPCP up...")
+				s += (s.empty() ? "" : "\n") + l;
+		sys.said.clear();
+		return s;
+	}
+	/* One supervision run from its flag file to its outcome: the passes it took. */
+	int ppp_run()
+	{
+		put("/var/ppp_check");
+		for (int pass = 1; pass <= 100; pass++) {
+			passes(1);
+			if (!has("/var/ppp_check"))
+				return pass;
+		}
+		return 0;
+	}
+};
+
+TEST_F(WanTest, LinkChangesOfNamedPortsAreLogged)
+{
+	sck->check_flags |= SCK_F_LINK;
+	put("/var/link_check");
+	passes(1);
+	EXPECT_EQ(logged(), "info eth1:LinkUp 100M Full");
+	passes(3);
+	EXPECT_EQ(logged(), "");
+	put("/proc/portState", "Port[0] LinkUp 10M Half\nPort[1] LinkDown\nPort[4] LinkDown\n"
+			       "Port[7] LinkUp\n Port[0] LinkDown\nxPort[4] LinkUp\nPort[x] LinkUp\n");
+	passes(1);
+	EXPECT_EQ(logged(), "info eth0:LinkUp 10M Half\ninfo eth1:LinkDown");
+	drop("/proc/portState");
+	passes(1);
+	put("/proc/portState", "Port[0]   status LinkUp\nPort[4] LinkUp\n");
+	passes(1);
+	EXPECT_EQ(logged(), "info eth1:LinkUp");
+}
+
+TEST_F(WanTest, UsbSwitchingWaitPowerCyclesTheHubOnce)
+{
+	put("/var/usb_check");
+	passes(89);
+	EXPECT_EQ(printed() + commands(), "");
+	logged();
+	passes(1);
+	EXPECT_EQ(printed(), "USB modem switching wait timer is expired\n"
+			     "USB modem switching wait timer is expired 1 times, but don't reboot");
+	EXPECT_EQ(logged(), "notice USB modem switching wait timer is expired\n"
+			    "notice USB modem switching wait timer is expired 1 times, but don't reboot");
+	EXPECT_EQ(commands(), "/bin/usbcycle.sh onoff_usbhub&");
+	passes(100);
+	EXPECT_EQ(printed() + commands(), "");
+
+	/* the count lives as long as the flag file; a byte that wraps says nothing */
+	sck->check_flags &= ~SCK_F_USB_SWITCH;
+	sck->usb_switch_count = 255;
+	sck_check_event();
+	EXPECT_EQ(sck->usb_switch_count, 255);
+	passes(90);
+	EXPECT_EQ(printed(), "USB modem switching wait timer is expired");
+	EXPECT_EQ(sck->usb_switch_count, 0);
+
+	/* the flag file gone between the scan and the check: a quiet end */
+	sck->usb_switch_timer = 20;
+	drop("/var/usb_check");
+	logged();
+	sck_usb_switch_status(sck);
+	EXPECT_EQ(printed(), "/var/usb_check is none, stop check USB modem switching");
+	EXPECT_EQ(logged(), "info /var/usb_check in none, stop check USB modem switching");
+	EXPECT_FALSE(sck->check_flags & SCK_F_USB_SWITCH);
+}
+
+TEST_F(WanTest, WanctlIsStartedForItsWanType)
+{
+	put("/var/wanctl_check");
+	sys.running.erase("wanctl");
+	passes(15);
+	EXPECT_EQ(commands(), "");
+	put("/var/wanctl_started");
+	struct Case {
+		const char *wan, *usb, *pppoe, *command;
+	} cases[] = {
+		{"16", "0", "1", "wanctl -t 16 -c 1 -x"}, {"16", "2", "0", "wanctl -t 16 -c 0 -x"},
+		{"3", "1", "0", "wanctl -t 3 -c 0 -x"},   {"3", "0", "1", "wanctl -t 3 -c 2 -x"},
+		{"1", "0", "0", ""},
+	};
+	logged();
+	for (const Case &c : cases) {
+		SCOPED_TRACE(c.command);
+		settings({{"WAN_DHCP", c.wan}, {"USB3G_CONN_TYPE", c.usb}, {"PPP_CONNECT_TYPE", c.pppoe}});
+		sck->check_flags |= SCK_F_PPP;
+		sck->ppp_wait_timer = 50;
+		sck->wanctl_timer = 2;
+		sck->wanctl_miss_count = 0;
+		sck_check_wanctl(sck);
+		EXPECT_EQ(printed(), "ZT-KP7 PPP management process is not exist, restart.");
+		EXPECT_EQ(logged(), "notice ZT-KP7 PPP management process is not exist, restart.");
+		EXPECT_EQ(commands(), c.command);
+		/* a new wanctl over the modem drops the supervision run */
+		EXPECT_EQ(!(sck->check_flags & SCK_F_PPP), c.wan == std::string("16"));
+		EXPECT_EQ(sck->ppp_wait_timer == 0, c.wan == std::string("16"));
+	}
+	EXPECT_EQ(get("/var/stat/wanctl_restart"), "5");
+}
+
+TEST_F(WanTest, WanctlMissesAreCountedWhileInARow)
+{
+	put("/var/wanctl_check");
+	put("/var/wanctl_started");
+	sys.running.erase("wanctl");
+	const char *third = "ZT-KP7 PPP management process is not exist at 3 consecutive times, "
+			    "but don't reboot.";
+	passes(30);
+	EXPECT_EQ(sck->wanctl_miss_count, 2);
+	printed();
+	passes(15);
+	EXPECT_EQ(printed(), std::string(third) + "\nZT-KP7 PPP management process is not exist, restart.");
+	sys.running["wanctl"] = 31;
+	passes(15);
+	EXPECT_EQ(sck->wanctl_miss_count, 0);
+	sys.running.erase("wanctl");
+	passes(30);
+	EXPECT_EQ(printed().find("consecutive"), std::string::npos);
+}
+
+TEST_F(WanTest, GoodConnectionIsCounted)
+{
+	put("/var/ppp/link");
+	put("/var/usb_restart_count", "2");
+	EXPECT_EQ(ppp_run(), 4);
+	EXPECT_EQ(printed(), "detect ipcp up\nset ipcp up wait timer 6\n"
+			     "PPP IPCP up, stop wait ppp connection");
+	EXPECT_EQ(get("/var/stat/ppp_connect"), "1");
+	EXPECT_FALSE(has("/var/usb_restart_count"));
+	EXPECT_EQ(sck->check_flags & (SCK_F_PPP | SCK_F_IPCP_UP), 0u);
+	EXPECT_EQ(signals(), "");
+
+	/* on demand: the marker is taken, the resolver not looked at, the
+	 * modem's restart count kept */
+	put("/var/ppp/link_demand");
+	put("/etc/resolv.conf", "nameserver 10.11.12.13\n");
+	put("/var/usb_restart_count", "2");
+	EXPECT_EQ(ppp_run(), 4);
+	EXPECT_EQ(printed(), "detect ipcp up demand\nset ipcp up wait timer 6\n"
+			     "PPP IPCP up, stop wait ppp connection");
+	EXPECT_FALSE(has("/var/ppp/link_demand"));
+	EXPECT_TRUE(has("/var/usb_restart_count"));
+	EXPECT_EQ(get("/var/stat/ppp_connect"), "2");
+}
+
+TEST_F(WanTest, BadLinkRestartsTheModem)
+{
+	put("/var/ppp/link");
+	put("/etc/resolv.conf", "nameserver 10.11.12.1\nnameserver 8.8.8.8\nnameserver 10.11.12.2\n");
+	sys.ppp1_up = true;
+	EXPECT_EQ(ppp_run(), 4);
+	EXPECT_EQ(printed(), "detect ipcp up\nset ipcp up wait timer 6\nFound wrong ppp (ppp1)\n"
+			     "ZT-KP7 IPCP up, bad  invalid PPP(ppp1), reset pppd and USB Modem.\n"
+			     "send signal to wanctl(usb restart)\nkill wanctl signum 12");
+	EXPECT_EQ(logged(), std::string(PPP_START) +
+				    "notice ZT-KP7 IPCP up, bad  invalid PPP(ppp1), reset pppd and USB Modem.");
+	EXPECT_FALSE(has("/var/fact/wrong_dns"));
+	EXPECT_EQ(get("/var/usbmodem_restart"), "1");
+	EXPECT_EQ(signals(), "wanctl 12");
+
+	sys.ppp1_up = false;
+	EXPECT_EQ(ppp_run(), 4);
+	EXPECT_EQ(printed(), "detect ipcp up\nset ipcp up wait timer 6\nFound wrong DNS\nFound wrong DNS\n"
+			     "ZT-KP7 IPCP up with invalid DNS, reset pppd and USB Modem.\n"
+			     "send signal to wanctl(usb restart)\nkill wanctl signum 12");
+	EXPECT_EQ(get("/var/fact/wrong_dns"), "2");
+	EXPECT_EQ(signals(), "wanctl 12");
+
+	/* the resolver is the DNS server's business with a fixed DNS */
+	settings({{"DNS_MODE", "1"}});
+	EXPECT_EQ(ppp_run(), 4);
+	EXPECT_EQ(printed(), "detect ipcp up\nset ipcp up wait timer 6\n"
+			     "PPP IPCP up, stop wait ppp connection");
+}
+
+/* Six runs without IPCP restart pppd, the seventh and later the modem,
+ * until a connection passes. */
+TEST_F(WanTest, NoIpcpRetriesPppdSixTimesThenTheModem)
+{
+	for (int run = 1; run <= 6; run++) {
+		SCOPED_TRACE(run);
+		put("/etc/ppp/connectfile");
+		put("/etc/resolv.conf");
+		drop("/var/pppd_restart");
+		EXPECT_EQ(ppp_run(), 60);
+		EXPECT_EQ(printed(), "ppp connection wait timer expire\n"
+				     "ZT-KP7 No response from pppd after authentication? retry...\n"
+				     "send signal to wanctl(kill pppd)\nkill wanctl signum 10");
+		EXPECT_EQ(logged(), std::string(PPP_START) +
+					    "notice ZT-KP7 No response from pppd after authentication? retry...");
+		EXPECT_FALSE(has("/etc/ppp/connectfile") || has("/etc/resolv.conf"));
+		EXPECT_EQ(get("/var/pppd_restart"), "1");
+		EXPECT_EQ(signals(), "wanctl 10");
+	}
+	for (int run = 7; run <= 8; run++) {
+		EXPECT_EQ(ppp_run(), 60);
+		EXPECT_EQ(printed(), "ppp connection wait timer expire\n"
+				     "ZT-KP7 No response from pppd after authentication.  (6 times.)\n"
+				     "send signal to wanctl(usb restart)\nkill wanctl signum 12");
+		EXPECT_EQ(signals(), "wanctl 12");
+	}
+	EXPECT_EQ(get("/var/fact/ppp_timeout"), "8");
+	put("/var/ppp/link");
+	ppp_run();
+	drop("/var/ppp/link");
+	EXPECT_EQ(sck->ppp_retry_count, 0);
+	printed();
+	signals();
+	ppp_run();
+	EXPECT_EQ(signals(), "wanctl 10");
+
+	/* wanctl gone: the marker is written, no signal goes anywhere */
+	sys.running.erase("wanctl");
+	drop("/var/pppd_restart");
+	ppp_run();
+	EXPECT_EQ(signals(), "");
+	EXPECT_EQ(get("/var/pppd_restart"), "1");
+}
+
+TEST_F(WanTest, PppCheckRemovedFromOutsideEndsTheRunQuietly)
+{
+	put("/var/ppp_check");
+	passes(10);
+	drop("/var/ppp_check");
+	EXPECT_EQ(logged(), std::string(PPP_START).substr(0, sizeof(PPP_START) - 2));
+	passes(60);
+	EXPECT_EQ(logged(), "info Stop check PPP connection");
+	EXPECT_EQ(signals() + commands(), "");
+}
+
+}  // namespace
