@@ -52,26 +52,35 @@ int sys_mkdir_p(const char *path, mode_t mode)
 	return 0;
 }
 
+int sys_stat(const char *path, struct stat *st)
+{
+	return stat(SysPath(path), st);
+}
+
+int sys_lstat(const char *path, struct stat *st)
+{
+	return lstat(SysPath(path), st);
+}
+
+DIR *sys_opendir(const char *path)
+{
+	return opendir(SysPath(path));
+}
+
+int sys_rename(const char *from, const char *to)
+{
+	return rename(SysPath(from), SysPath(to));
+}
+
 ssize_t sys_read_file(const char *path, void *buf, size_t size)
 {
 	int fd = sys_open(path, O_RDONLY);
 	if (fd < 0)
 		return -1;
-	size_t got = 0;
-	while (got < size) {
-		ssize_t n = read(fd, (char *)buf + got, size - got);
-		if (n < 0 && errno == EINTR)
-			continue;
-		if (n < 0) {
-			int e = errno;
-			close(fd);
-			return errno = e, -1;
-		}
-		if (n == 0)
-			break;
-		got += n;
-	}
+	ssize_t got = sys_read_all(fd, buf, size);
+	int e = errno;
 	close(fd);
+	errno = e;
 	return got;
 }
 

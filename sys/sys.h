@@ -18,10 +18,13 @@
 #ifndef KP7_SYS_H
 #define KP7_SYS_H
 
+#include <dirent.h>
 #include <stdarg.h>
 #include <stddef.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <sys/types.h>
+#include <termios.h>
 #include <time.h>
 
 /* ---- paths ---- */
@@ -51,6 +54,11 @@ FILE *sys_fopen(const char *path, const char *mode);
 int sys_unlink(const char *path);
 int sys_access(const char *path, int mode);
 int sys_mkdir_p(const char *path, mode_t mode);
+int sys_stat(const char *path, struct stat *st);
+int sys_lstat(const char *path, struct stat *st);
+DIR *sys_opendir(const char *path);
+/* Both paths are router paths. */
+int sys_rename(const char *from, const char *to);
 
 /* Reads at most `size` bytes of a file; returns the count or -1. */
 ssize_t sys_read_file(const char *path, void *buf, size_t size);
@@ -68,6 +76,28 @@ int sys_write_volatile(const char *path, const void *data, size_t len, mode_t mo
 /* Puts a file finished under a temporary name in place: fsync of `from`,
  * rename over `to` (same directory), fsync of the directory. */
 int sys_commit_file(const char *from, const char *to);
+
+/* ---- descriptors ---- */
+
+int sys_fstat(int fd, struct stat *st);
+int sys_flock(int fd, int op);
+ssize_t sys_pread(int fd, void *buf, size_t n, off_t off);
+ssize_t sys_pwrite(int fd, const void *buf, size_t n, off_t off);
+
+/* Reads until end of file or `size` bytes, retrying interrupted reads;
+ * returns the count or -1. */
+ssize_t sys_read_all(int fd, void *buf, size_t size);
+
+/* ---- devices and terminals ---- */
+
+int sys_ioctl(int fd, unsigned long req, void *arg);
+int sys_tcgetattr(int fd, struct termios *t);
+int sys_tcsetattr(int fd, int when, const struct termios *t);
+int sys_tcflush(int fd, int queue);
+
+/* ---- processes ---- */
+
+int sys_kill(pid_t pid, int sig);
 
 /* ---- commands ---- */
 

@@ -1,7 +1,7 @@
 /* Big-endian load/store: every multi-byte number in a store file or a
  * configuration section goes through these, never through a cast. */
-#ifndef KP7_APMIB_BE_H
-#define KP7_APMIB_BE_H
+#ifndef KP7_SYS_BE_H
+#define KP7_SYS_BE_H
 
 #include <stdint.h>
 
