@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <syslog.h>
 
-#include "sys_pending.h"
+#include "sys.h"
 #include "utl.h"
 #include "utl_int.h"
 

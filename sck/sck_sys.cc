@@ -6,7 +6,7 @@
 #include <syslog.h>
 #include <unistd.h>
 
-#include "sys_pending.h"
+#include "sys.h"
 #include "utl.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string.h>
 #include <sys/stat.h>
 
-#include "sys_pending.h"
+#include "sys.h"
 #include "utl.h"
 
 namespace {
