@@ -88,7 +88,7 @@ void take_setting(sck_soft_t *sck, const MibRow &row, const char *text, bool got
 		char *host = sck->ping_host[row.host];
 		memset(host, 0, sizeof(sck->ping_host[0]));
 		if (got)
-			strncpy(host, text, sizeof(sck->ping_host[0]) - 1);
+			memcpy(host, text, strnlen(text, sizeof(sck->ping_host[0]) - 1));
 		break;
 	}
 	}
