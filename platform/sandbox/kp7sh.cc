@@ -25,7 +25,6 @@
  * command on the host.
  */
 #include <errno.h>
-#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -33,6 +32,8 @@
 #include <sys/prctl.h>
 #include <sys/statfs.h>
 #include <unistd.h>
+
+#include "sandbox.h"
 
 #ifndef PROC_SUPER_MAGIC
 #define PROC_SUPER_MAGIC 0x9fa0
@@ -68,23 +69,6 @@ bool all_slashes(const char *s)
 	return true;
 }
 
-/* Appends `text` to `out` escaped for a one-line record; returns the end. */
-char *escape(char *out, const char *text)
-{
-	for (; *text; text++) {
-		if (*text == '\\') {
-			*out++ = '\\';
-			*out++ = '\\';
-		} else if (*text == '\n') {
-			*out++ = '\\';
-			*out++ = 'n';
-		} else {
-			*out++ = *text;
-		}
-	}
-	return out;
-}
-
 /* The record of one invocation, newline included; malloc'd. */
 char *make_record(int argc, char **argv, size_t *len)
 {
@@ -97,12 +81,12 @@ char *make_record(int argc, char **argv, size_t *len)
 		return nullptr;
 	char *p = rec;
 	if (dash_c) {
-		p = escape(p, argv[2]);
+		p = sandbox_escape(p, argv[2]);
 	} else {
-		p = escape(p, "sh");
+		p = sandbox_escape(p, "sh");
 		for (int i = 1; i < argc; i++) {
 			*p++ = ' ';
-			p = escape(p, argv[i]);
+			p = sandbox_escape(p, argv[i]);
 		}
 	}
 	*p++ = '\n';
@@ -117,16 +101,7 @@ int record(int argc, char **argv)
 	char *rec = make_record(argc, argv, &len);
 	if (!rec)
 		return ENOMEM;
-	int err = 0;
-	int fd = open(kCommandLog, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-	if (fd < 0) {
-		err = errno;
-	} else {
-		ssize_t n = write(fd, rec, len);
-		if (n != (ssize_t)len)
-			err = n < 0 ? errno : EIO;
-		close(fd);
-	}
+	int err = sandbox_append(kCommandLog, rec, len);
 	free(rec);
 	return err;
 }

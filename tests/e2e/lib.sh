@@ -5,9 +5,12 @@
 #   box_new                  fresh root in $BOX, removed when the script exits
 #   box_run PROG ARGS...     kp7box run $BOX PROG ARGS: sets $OUT, $ERR, $RC
 #                            (env prefixes work: KP7_TIME_START=5 box_run ...)
+#   box_host PATH ARGS...    the same for a program of this machine (run --host)
 #   box_cmds / box_log       recorded command texts / syslog lines
 #   box_standins             stand-in calls ("NAME ARGS...")
 #   box_reboot               power cycle
+#   descendants PID          every descendant of PID, as this machine numbers them
+#   gone PID...              true once none of the processes exists (waits up to 5 s)
 #   expect NAME ACTUAL EXPECTED     exact comparison
 #   expect_rc NAME EXPECTED         compares $RC
 #   expect_match NAME TEXT REGEX    grep -E on TEXT
@@ -38,7 +41,15 @@ box_new() {
 }
 
 box_run() {
-	"$KP7BOX" run "$BOX" "$@" >"$_TMP/out" 2>"$_TMP/err"
+	_box_run "$BOX" "$@"
+}
+
+box_host() {
+	_box_run --host "$BOX" "$@"
+}
+
+_box_run() {
+	"$KP7BOX" run "$@" >"$_TMP/out" 2>"$_TMP/err"
 	RC=$?
 	# The sentinel keeps trailing newlines, which $(...) would strip.
 	OUT=$(cat "$_TMP/out"; printf x)
@@ -55,6 +66,27 @@ box_cmds() { _box_file var/log/commands; }
 box_log() { _box_file var/log/messages; }
 box_standins() { _box_file var/log/standins; }
 box_reboot() { "$KP7BOX" reboot "$BOX"; }
+
+descendants() {
+	local c
+	for c in $(cat /proc/"$1"/task/*/children 2>/dev/null); do
+		echo "$c"
+		descendants "$c"
+	done
+}
+
+gone() {
+	local p left
+	for _ in $(seq 50); do
+		left=
+		for p; do
+			[ ! -d /proc/"$p" ] || left=1
+		done
+		[ -z "$left" ] && return 0
+		sleep 0.1
+	done
+	return 1
+}
 
 _pass() {
 	echo "PASS: $1"
