@@ -23,7 +23,7 @@ int flash_get(const char *name, char *value)
 
 int if_request(unsigned long req, struct ifreq *ifr)
 {
-	int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+	int fd = sys_socket(AF_INET, SOCK_STREAM, 0);
 	if (fd < 0)
 		return SCK_IF_NO_SOCKET;
 	int rc = sys_ioctl(fd, req, ifr);
