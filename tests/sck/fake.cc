@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <errno.h>
 #include <net/if.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/ioctl.h>
@@ -82,7 +83,8 @@ int pid_of(const char *name)
 
 void record_signal(const std::string &name, int sig)
 {
-	fake->signals.push_back(name + " " + std::to_string(sig));
+	const char *sig_name = sig == SIGUSR1 ? "USR1" : sig == SIGUSR2 ? "USR2" : sig == SIGTERM ? "TERM" : "?";
+	fake->signals.push_back(name + " " + sig_name);
 	if (fake->signals_kill)
 		fake->running.erase(name);
 }

@@ -134,7 +134,7 @@ TEST_F(PingTest, FiveFailuresRestartPppdTheSixthTheModem)
 					    "Stop PPP PING Monitoring"),
 				  std::string::npos);
 			EXPECT_EQ(logged(), "warning ZT-KP7 PingMonitor could not receive ping reply from all hosts. 6 times");
-			EXPECT_EQ(signals(), "wanctl 12");
+			EXPECT_EQ(signals(), "wanctl USR2");
 			EXPECT_EQ(get("/var/usbmodem_restart"), "1");
 			EXPECT_EQ(sck->ping_fail_count, 0);
 		} else {
@@ -146,7 +146,7 @@ TEST_F(PingTest, FiveFailuresRestartPppdTheSixthTheModem)
 					    "Stop PPP PING Monitoring"),
 				  std::string::npos);
 			EXPECT_EQ(logged(), "warning ZT-KP7 PingMonitor could not receive ping reply from all hosts.");
-			EXPECT_EQ(signals(), "wanctl 10");
+			EXPECT_EQ(signals(), "wanctl USR1");
 			EXPECT_EQ(get("/var/pppd_restart"), "1");
 		}
 		EXPECT_EQ(get("/proc/gpio"), "R");
@@ -174,7 +174,7 @@ TEST_F(PingTest, WithoutWanctlTheMonitorActsItself)
 	fail_once();
 	EXPECT_EQ(commands(), "ping 8.8.8.8 -c 2 -s 1 > /var/pingtest1 &\n"
 			      "ping '$(reboot)' -c 2 -s 1 > /var/pingtest2 &\nifconfig ppp0 down");
-	EXPECT_EQ(signals(), "pppd 15");
+	EXPECT_EQ(signals(), "pppd TERM");
 	EXPECT_EQ(sys.slept, 1u + 3u);
 	sck->ping_fail_count = 5;
 	fail_once();

@@ -6,6 +6,10 @@
 
 namespace {
 
+/* utl_kill_proc's line: the router's signal numbers are not this machine's */
+const std::string KILL_USR1 = "kill wanctl signum " + std::to_string(SIGUSR1);
+const std::string KILL_USR2 = "kill wanctl signum " + std::to_string(SIGUSR2);
+
 constexpr char PPP_START[] = "info Start check PPP connection, wait timer 120\n";
 
 class WanTest : public SckTest {
@@ -187,20 +191,20 @@ TEST_F(WanTest, BadLinkRestartsTheModem)
 	EXPECT_EQ(ppp_run(), 4);
 	EXPECT_EQ(printed(), "detect ipcp up\nset ipcp up wait timer 6\nFound wrong ppp (ppp1)\n"
 			     "ZT-KP7 IPCP up, bad  invalid PPP(ppp1), reset pppd and USB Modem.\n"
-			     "send signal to wanctl(usb restart)\nkill wanctl signum 12");
+			     "send signal to wanctl(usb restart)\n" + KILL_USR2);
 	EXPECT_EQ(logged(), std::string(PPP_START) +
 				    "notice ZT-KP7 IPCP up, bad  invalid PPP(ppp1), reset pppd and USB Modem.");
 	EXPECT_FALSE(has("/var/fact/wrong_dns"));
 	EXPECT_EQ(get("/var/usbmodem_restart"), "1");
-	EXPECT_EQ(signals(), "wanctl 12");
+	EXPECT_EQ(signals(), "wanctl USR2");
 
 	sys.ppp1_up = false;
 	EXPECT_EQ(ppp_run(), 4);
 	EXPECT_EQ(printed(), "detect ipcp up\nset ipcp up wait timer 6\nFound wrong DNS\nFound wrong DNS\n"
 			     "ZT-KP7 IPCP up with invalid DNS, reset pppd and USB Modem.\n"
-			     "send signal to wanctl(usb restart)\nkill wanctl signum 12");
+			     "send signal to wanctl(usb restart)\n" + KILL_USR2);
 	EXPECT_EQ(get("/var/fact/wrong_dns"), "2");
-	EXPECT_EQ(signals(), "wanctl 12");
+	EXPECT_EQ(signals(), "wanctl USR2");
 
 	/* the resolver is the DNS server's business with a fixed DNS */
 	settings({{"DNS_MODE", "1"}});
@@ -221,19 +225,19 @@ TEST_F(WanTest, NoIpcpRetriesPppdSixTimesThenTheModem)
 		EXPECT_EQ(ppp_run(), 60);
 		EXPECT_EQ(printed(), "ppp connection wait timer expire\n"
 				     "ZT-KP7 No response from pppd after authentication? retry...\n"
-				     "send signal to wanctl(kill pppd)\nkill wanctl signum 10");
+				     "send signal to wanctl(kill pppd)\n" + KILL_USR1);
 		EXPECT_EQ(logged(), std::string(PPP_START) +
 					    "notice ZT-KP7 No response from pppd after authentication? retry...");
 		EXPECT_FALSE(has("/etc/ppp/connectfile") || has("/etc/resolv.conf"));
 		EXPECT_EQ(get("/var/pppd_restart"), "1");
-		EXPECT_EQ(signals(), "wanctl 10");
+		EXPECT_EQ(signals(), "wanctl USR1");
 	}
 	for (int run = 7; run <= 8; run++) {
 		EXPECT_EQ(ppp_run(), 60);
 		EXPECT_EQ(printed(), "ppp connection wait timer expire\n"
 				     "ZT-KP7 No response from pppd after authentication.  (6 times.)\n"
-				     "send signal to wanctl(usb restart)\nkill wanctl signum 12");
-		EXPECT_EQ(signals(), "wanctl 12");
+				     "send signal to wanctl(usb restart)\n" + KILL_USR2);
+		EXPECT_EQ(signals(), "wanctl USR2");
 	}
 	EXPECT_EQ(get("/var/fact/ppp_timeout"), "8");
 	put("/var/ppp/link");
@@ -243,7 +247,7 @@ TEST_F(WanTest, NoIpcpRetriesPppdSixTimesThenTheModem)
 	printed();
 	signals();
 	ppp_run();
-	EXPECT_EQ(signals(), "wanctl 10");
+	EXPECT_EQ(signals(), "wanctl USR1");
 
 	/* wanctl gone: the marker is written, no signal goes anywhere */
 	sys.running.erase("wanctl");

@@ -89,7 +89,7 @@ TEST_F(WatchTest, SvcagentBringsAFreshStationmap)
 	start("/var/stationmap_check");
 	put("/var/ramsetting/shopid", "S01");
 	until_due();
-	EXPECT_EQ(signals(), "stationmap 15");
+	EXPECT_EQ(signals(), "stationmap TERM");
 	EXPECT_EQ(logged(), "notice svcagent is down, restart svcagent");
 	EXPECT_EQ(watchdog_commands(), "svcagent -s S01 &\nstationmap -s S01 &");
 
