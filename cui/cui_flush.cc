@@ -2,10 +2,10 @@
 #include "cui.h"
 
 #include <stdio.h>
-#include <string.h>
 
 #include "apmib.h"
 #include "sys.h"
+#include "text.h"
 
 namespace {
 
@@ -17,40 +17,14 @@ void trace_handler(const cui_soft_t *sc, const char *name, int argc, char **argv
 	cui_trace_operands(sc, argc, argv);
 }
 
-/* Characters a file name may hold and still stand bare in a command. */
-bool shell_plain(const char *s)
-{
-	if (!*s)
-		return false;	/* an empty name must still be one word */
-	for (; *s; s++)
-		if (!strchr("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
-			    "0123456789/._-+,:@%=", *s))
-			return false;
-	return true;
-}
-
 /*
- * The cfgburn command for `filename` in sc->msg.  Anything but a plain
- * name is single-quoted, so that a file name can never add a command of
- * its own.  Returns false when the command does not fit.
+ * The cfgburn command for `filename` in sc->msg, the file name one word
+ * of it whatever it holds.  Returns false when the command does not fit.
  */
 bool cfgburn_command(cui_soft_t *sc)
 {
-	if (shell_plain(sc->filename)) {
-		snprintf(sc->msg, sizeof(sc->msg), "/bin/cfgburn -f %s\n", sc->filename);
-		return true;
-	}
-	size_t n = (size_t)snprintf(sc->msg, sizeof(sc->msg), "/bin/cfgburn -f '");
-	for (const char *s = sc->filename; *s; s++) {
-		const char *piece = *s == '\'' ? "'\\''" : nullptr;
-		size_t len = piece ? strlen(piece) : 1;
-		if (n + len + 3 > sizeof(sc->msg))
-			return false;
-		memcpy(sc->msg + n, piece ? piece : s, len);
-		n += len;
-	}
-	memcpy(sc->msg + n, "'\n", 3);
-	return true;
+	SysText cmd(sc->msg);
+	return cmd.text("/bin/cfgburn -f ").word(sc->filename).put('\n').ok();
 }
 
 }  // namespace

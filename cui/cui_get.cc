@@ -16,6 +16,7 @@
 #include "apmib.h"
 #include "cs.h"
 #include "easydns.h"
+#include "text.h"
 
 namespace {
 
@@ -43,96 +44,38 @@ bool listed(const uint32_t (&list)[N], uint32_t number)
 	return false;
 }
 
-/*
- * Appends to the value being built in sc->msg, always terminated.  A dump
- * formats a few hundred values, so numbers are written by hand rather
- * than through printf.
- */
-struct ValueText {
-	char *buf;
-	size_t len, room;
-
-	__attribute__((always_inline)) void put_char(char c)
-	{
-		if (len + 1 < room) {
-			buf[len++] = c;
-			buf[len] = '\0';
+/* "text" with '"' and '\' escaped; at most `max` characters of s. */
+void put_quoted(SysText &v, const char *s, size_t max)
+{
+	v.put('"');
+	for (size_t n = strnlen(s, max); n;) {
+		size_t plain = 0;
+		while (plain < n && s[plain] != '"' && s[plain] != '\\')
+			plain++;
+		if (plain == n) {
+			v.bytes(s, n);
+			break;
 		}
+		v.bytes(s, plain).put('\\').put(s[plain]);
+		s += plain + 1;
+		n -= plain + 1;
 	}
+	v.put('"');
+}
 
-	void put_bytes(const char *s, size_t n)
-	{
-		if (n > room - 1 - len)
-			n = room - 1 - len;
-		memcpy(buf + len, s, n);
-		len += n;
-		buf[len] = '\0';
+void put_address(SysText &v, const uint8_t *a)
+{
+	for (int i = 0; i < 4; i++) {
+		if (i)
+			v.put('.');
+		v.unum(a[i]);
 	}
-
-	void put_text(const char *s) { put_bytes(s, strlen(s)); }
-
-	void put_uint(uint32_t v)
-	{
-		char digits[10];
-		char *p = digits + sizeof(digits);
-		do
-			*--p = (char)('0' + v % 10);
-		while (v /= 10);
-		put_bytes(p, (size_t)(digits + sizeof(digits) - p));
-	}
-
-	void put_int(int32_t v)
-	{
-		if (v < 0)
-			put_char('-');
-		put_uint(v < 0 ? 0u - (uint32_t)v : (uint32_t)v);
-	}
-
-	/* "text" with '"' and '\' escaped; at most `max` characters of s. */
-	void put_quoted(const char *s, size_t max)
-	{
-		put_char('"');
-		for (size_t n = strnlen(s, max); n;) {
-			size_t plain = 0;
-			while (plain < n && s[plain] != '"' && s[plain] != '\\')
-				plain++;
-			if (plain == n) {
-				put_bytes(s, n);
-				break;
-			}
-			put_bytes(s, plain);
-			put_char('\\');
-			put_char(s[plain]);
-			s += plain + 1;
-			n -= plain + 1;
-		}
-		put_char('"');
-	}
-
-	void put_address(const uint8_t *a)
-	{
-		for (int i = 0; i < 4; i++) {
-			if (i)
-				put_char('.');
-			put_uint(a[i]);
-		}
-	}
-
-	void put_hex(const uint8_t *b, size_t n)
-	{
-		static const char HEX[] = "0123456789abcdef";
-		for (size_t i = 0; i < n; i++) {
-			put_char(HEX[b[i] >> 4]);
-			put_char(HEX[b[i] & 15]);
-		}
-	}
-};
+}
 
 /* The value, built from the start of the message buffer. */
-ValueText value_text(cui_soft_t *sc)
+SysText value_text(cui_soft_t *sc)
 {
-	sc->msg[0] = '\0';
-	return ValueText{sc->msg, 0, sizeof(sc->msg)};
+	return SysText(sc->msg);
 }
 
 /* Bare only when the text cannot be mistaken for anything else. */
@@ -155,24 +98,24 @@ uint32_t be_number(const uint8_t *p, unsigned width)
 }
 
 /* One list entry, its fields in add order, separated by blanks. */
-void put_entry(ValueText &v, const cs_list_t *list, const uint8_t *entry)
+void put_entry(SysText &v, const cs_list_t *list, const uint8_t *entry)
 {
 	for (unsigned i = 0; i < list->n_fields; i++) {
 		const uint8_t *field = entry + list->field_offset[i];
 		if (i)
-			v.put_char(' ');
+			v.put(' ');
 		switch (list->fields[i].kind & CUI_SET_TYPE_MASK) {
 		case CUI_SET_TYPE_IPA:
-			v.put_address(field);
+			put_address(v, field);
 			break;
 		case CUI_SET_TYPE_MAC:
-			v.put_hex(field, 6);
+			v.hex(field, 6);
 			break;
 		case CUI_SET_TYPE_STR:
-			v.put_quoted(reinterpret_cast<const char *>(field), list->field_room[i]);
+			put_quoted(v, reinterpret_cast<const char *>(field), list->field_room[i]);
 			break;
 		default:	/* numbers, one to four bytes */
-			v.put_uint(be_number(field, list->field_width[i]));
+			v.unum(be_number(field, list->field_width[i]));
 			break;
 		}
 	}
@@ -180,7 +123,7 @@ void put_entry(ValueText &v, const cs_list_t *list, const uint8_t *entry)
 
 void put_host_entry(cui_soft_t *sc, const cs_easydns_t &entry)
 {
-	ValueText v = value_text(sc);
+	SysText v = value_text(sc);
 	put_entry(v, CsFindListByKind(CUI_SET_TYPE_TBL_EDNS), reinterpret_cast<const uint8_t *>(&entry));
 }
 
@@ -188,7 +131,7 @@ int get_easydns(cui_soft_t *sc, unsigned index, const cgc2m_t *rec)
 {
 	if (!strcmp(rec->name, "EASYDNS_NUM")) {
 		int count = GetEasyDns(0, nullptr);
-		value_text(sc).put_uint((uint32_t)count);
+		value_text(sc).unum((uint32_t)count);
 		return 0;
 	}
 	if (strcmp(rec->name, "EASYDNS") != 0)
@@ -208,10 +151,11 @@ int get_scalar(cui_soft_t *sc, uint32_t number, int type)
 	uint32_t value = 0;
 	if (CuiApmibGet(sc->set_type, number, &value) <= 0)
 		return cui_fail(sc, 11, "get MIB failed\n");
+	SysText v = value_text(sc);
 	if (type == IA_T)
-		value_text(sc).put_address(reinterpret_cast<uint8_t *>(&value));
+		put_address(v, reinterpret_cast<uint8_t *>(&value));
 	else
-		value_text(sc).put_uint(value);
+		v.unum(value);
 	return 0;
 }
 
@@ -224,14 +168,14 @@ int get_string(cui_soft_t *sc, uint32_t number, int type, int size)
 		free(buf);
 		return cui_fail(sc, 11, "get MIB failed\n");
 	}
-	ValueText v = value_text(sc);
+	SysText v = value_text(sc);
 	const char *text = reinterpret_cast<const char *>(buf);
 	if (type != STRING_T)
-		v.put_hex(buf, (size_t)size);
+		v.hex(buf, (size_t)size);
 	else if (listed(BARE_TEXT_PARAMS, number) && plain_word(text))
-		v.put_text(text);
+		v.text(text);
 	else
-		v.put_quoted(text, (size_t)size);
+		put_quoted(v, text, (size_t)size);
 	free(buf);
 	return 0;
 }
@@ -248,7 +192,7 @@ int get_list_entry(cui_soft_t *sc, unsigned index, uint32_t number)
 	entry[0] = (uint8_t)index;
 	if (CuiApmibGet(sc->set_type, number, entry) <= 0)
 		return cui_fail(sc, 11, "get MIB failed\n");
-	ValueText v = value_text(sc);
+	SysText v = value_text(sc);
 	put_entry(v, list, entry);
 	return 0;
 }
@@ -267,7 +211,7 @@ void apply_minutes(cui_soft_t *sc, uint32_t number)
 	int32_t seconds = v > (long long)UINT32_MAX ? INT32_MAX :
 			  v < INT32_MIN ? INT32_MIN : (int32_t)(uint32_t)v;
 	memset(sc->msg, 0, sizeof(sc->msg));
-	value_text(sc).put_int(seconds / 60);
+	value_text(sc).num(seconds / 60);
 }
 
 }  // namespace
@@ -327,13 +271,13 @@ namespace {
 void print_row(const cui_soft_t *sc, const char *name, unsigned index)
 {
 	char text[96 + sizeof(sc->msg)];
-	ValueText line{text, 0, sizeof(text)};
-	line.put_text(name);
-	line.put_char(' ');
-	line.put_uint(index);
-	line.put_char(' ');
-	line.put_text(sc->msg);
-	line.put_char('\n');
+	SysText line(text);
+	line.text(name);
+	line.put(' ');
+	line.unum(index);
+	line.put(' ');
+	line.text(sc->msg);
+	line.put('\n');
 	fwrite(text, 1, line.len, stdout);
 }
 

@@ -26,7 +26,6 @@
 namespace {
 
 constexpr char CUR_VER[] = TEXTCONF_DIR "/cur_ver";
-constexpr char CUR_VER_TEMP[] = TEXTCONF_DIR "/cur_ver.tmp";
 constexpr int SAVE_FAILED = 10;
 constexpr int LOAD_FAILED = 11;
 
@@ -113,7 +112,7 @@ bool file_has_data(const char *path)
 	if (fd < 0)
 		return false;
 	struct stat st;
-	bool data = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
+	bool data = sys_fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
 	close(fd);
 	return data;
 }
@@ -133,7 +132,7 @@ bool dump_complete(const char *path)
 	char tail[TEXTCONF_LINE_MAX + 2];
 	off_t size = lseek(fd, 0, SEEK_END);
 	off_t from = size > (off_t)sizeof(tail) - 1 ? size - (off_t)(sizeof(tail) - 1) : 0;
-	ssize_t n = size > 0 ? pread(fd, tail, sizeof(tail) - 1, from) : 0;
+	ssize_t n = size > 0 ? sys_pread(fd, tail, sizeof(tail) - 1, from) : 0;
 	close(fd);
 	if (n <= 0 || tail[n - 1] != '\n')
 		return false;
@@ -160,32 +159,20 @@ int save_dump(const TextSet &set)
 }
 
 /* The version, last: its presence claims that both dumps are whole.
- * Written under a temporary name and put in place like the dumps. */
+ * Replaced whole, like the dumps. */
 int write_version(cui_soft_t *sc, int32_t version)
 {
 	char text[16];
 	int n = snprintf(text, sizeof(text), "%d", (int)version);
-	int fd = sys_open(CUR_VER_TEMP, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-	if (fd < 0) {
+	bool made;
+	if (sys_write_atomic(CUR_VER, text, (size_t)n, 0644, &made) == 0)
+		return 0;
+	if (!made) {
 		cui_fail(sc, SAVE_FAILED, "can't open cur_ver file errno %d\n", errno);
 		return report(sc, SAVE_FAILED, "can't open cur_ver file");
 	}
-	bool written = write(fd, text, (size_t)n) == n;
-	int e = errno;
-	if (close(fd) < 0 && written) {
-		written = false;
-		e = errno;
-	}
-	if (written && sys_commit_file(CUR_VER_TEMP, CUR_VER) < 0) {
-		written = false;
-		e = errno;
-	}
-	if (!written) {
-		sys_unlink(CUR_VER_TEMP);
-		cui_fail(sc, SAVE_FAILED, "can't write cur_ver file errno %d\n", e);
-		return report(sc, SAVE_FAILED, "can't write cur_ver file");
-	}
-	return 0;
+	cui_fail(sc, SAVE_FAILED, "can't write cur_ver file errno %d\n", errno);
+	return report(sc, SAVE_FAILED, "can't write cur_ver file");
 }
 
 /* ---- load ---- */
@@ -193,17 +180,17 @@ int write_version(cui_soft_t *sc, int32_t version)
 /* Reads the saved version: 1 read, 0 no backup, -1 no number in it. */
 int read_saved_version(int32_t *saved)
 {
-	FILE *f = sys_fopen(CUR_VER, "r");
-	if (!f) {
+	int fd = sys_open(CUR_VER, O_RDONLY);
+	if (fd < 0) {
 		cui_trace("can't open %s file errno %d, do nothing\n", CUR_VER, errno);
 		return 0;
 	}
 	char text[32];
-	size_t n = fread(text, 1, sizeof(text) - 1, f);
+	ssize_t n = sys_read_all(fd, text, sizeof(text) - 1);
 	int e = errno;
-	fclose(f);
+	close(fd);
 	errno = e;
-	text[n] = '\0';
+	text[n > 0 ? n : 0] = '\0';
 	/* one decimal number, as scanf's %d takes it, without its overflow */
 	char *end;
 	long long v = strtoll(text, &end, 10);
@@ -241,8 +228,7 @@ int restore_set(cui_soft_t *sc, const TextSet &set, int area, int *flush_status)
 void remove_backup(void)
 {
 	/* with whatever an interrupted save left behind */
-	const char *files[] = {CURRENT.file, DEFAULT.file, CUR_VER, CURRENT.temp, DEFAULT.temp,
-			       CUR_VER_TEMP};
+	const char *files[] = {CURRENT.file, DEFAULT.file, CUR_VER, CURRENT.temp, DEFAULT.temp};
 	for (const char *f : files)
 		sys_unlink(f);
 }

@@ -132,7 +132,7 @@ struct DirLock {
 		*strrchr(dir, '/') = '\0';
 		fd = sys_open(dir, O_RDONLY | O_DIRECTORY);
 		if (fd >= 0)
-			while (flock(fd, LOCK_EX) < 0 && errno == EINTR)
+			while (sys_flock(fd, LOCK_EX) < 0 && errno == EINTR)
 				;
 	}
 	~DirLock()
@@ -164,7 +164,7 @@ int HostsImage::load(size_t extra, bool missing_ok)
 		cui_trace("can't open file.\n");
 		return -1;
 	}
-	if (fd >= 0 && fstat(fd, &st) < 0) {
+	if (fd >= 0 && sys_fstat(fd, &st) < 0) {
 		cui_trace("can't open file.\n");
 		close(fd);
 		return -1;
@@ -179,17 +179,17 @@ int HostsImage::load(size_t extra, bool missing_ok)
 			close(fd);
 		return -1;
 	}
-	/* a file that shrank meanwhile gives what is there */
-	while (fd >= 0 && len < size) {
-		ssize_t n = read(fd, data + len, size - len);
-		if (n < 0 && errno == EINTR)
-			continue;
-		if (n <= 0)
-			break;
-		len += (size_t)n;
+	if (fd < 0)
+		return 0;
+	/* a file that shrank meanwhile gives what is there; one that cannot
+	 * be read must not be written back in part */
+	ssize_t got = sys_read_all(fd, data, size);
+	close(fd);
+	if (got < 0) {
+		cui_trace("can't open file.\n");
+		return -1;
 	}
-	if (fd >= 0)
-		close(fd);
+	len = (size_t)got;
 	return 0;
 }
 

@@ -10,6 +10,7 @@
 #include <string.h>
 
 #include "cs.h"
+#include "text.h"
 
 namespace {
 
@@ -18,42 +19,8 @@ bool is_blank(char c)
 	return c == ' ' || c == '\t';
 }
 
-/* Characters that stand for themselves outside quotes in every shell. */
-bool shell_plain(char c)
-{
-	return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-	       (c && strchr("._:/+,=@%-", c));
-}
-
-/* A command text that refuses to grow beyond its buffer. */
-struct CmdText {
-	char *buf;
-	size_t size, len;
-	bool fits;
-
-	void put(char c)
-	{
-		if (len + 1 < size)
-			buf[len++] = c;
-		else
-			fits = false;
-	}
-	void escaped(char c)
-	{
-		put('\\');
-		put(c);
-	}
-	void bare(char c)
-	{
-		if (shell_plain(c))
-			put(c);
-		else
-			escaped(c);
-	}
-};
-
 /* A NAME: one word whatever it holds. */
-void put_name(CmdText &t, const char *name)
+void put_name(SysText &t, const char *name)
 {
 	for (; *name; name++)
 		t.bare(*name);
@@ -62,7 +29,7 @@ void put_name(CmdText &t, const char *name)
 /* A value text: the dump's quoted strings stay strings, with `$` and
  * backquote made plain; everything else outside them stays one literal
  * character; blanks still separate the words. */
-void put_value(CmdText &t, const char *v)
+void put_value(SysText &t, const char *v)
 {
 	size_t n = strlen(v);
 	bool final_lf = n > 0 && v[n - 1] == '\n';
@@ -125,17 +92,12 @@ int cui_text_split(char *line, char **name, char **value)
 
 int cui_text_set_command(char *out, size_t size, char letter, const char *name, const char *value)
 {
-	if (size == 0)
-		return -1;
-	int n = snprintf(out, size, "kp7cui -s -t %c ", letter);
-	if (n < 0 || (size_t)n >= size)
-		return -1;
-	CmdText t = {out, size, (size_t)n, true};
+	SysText t(out, size);
+	t.text("kp7cui -s -t ").put(letter).put(' ');
 	put_name(t, name);
 	t.put(' ');
 	put_value(t, value);
-	out[t.len] = '\0';
-	return t.fits ? (int)t.len : -1;
+	return t.ok() ? (int)t.len : -1;
 }
 
 int cui_text_hex_value(const char *value, char *out)

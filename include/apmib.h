@@ -95,13 +95,10 @@ int apmib_updateFlash(int kind, char *block, int length, int variant, int versio
  * Expand a compressed settings block.  Returns the expanded length or -1
  * on a malformed input.  Decode() never writes more than the length the
  * stream announces, and refuses streams announcing more than
- * APMIB_DECODE_MAX bytes (the largest possible config block);
- * DecodeBound() also refuses anything larger than `capacity`.
+ * APMIB_DECODE_MAX bytes (the largest possible config block).
  */
 #define APMIB_DECODE_MAX (6 + 65535)
 int Decode(const unsigned char *src, unsigned int length, unsigned char *dst);
-int DecodeBound(const unsigned char *src, unsigned int length, unsigned char *dst,
-		unsigned int capacity);
 
 #ifdef __cplusplus
 }

@@ -1,5 +1,6 @@
 /* The clock, real or simulated. */
 #include "sys.h"
+#include "sys_int.h"
 
 #include <errno.h>
 #include <stdlib.h>
@@ -86,7 +87,6 @@ void sys_usleep(unsigned long usec)
 }
 
 /* Handed to children through the environment (see sys_exec_shell). */
-const char *sys_clock_env(char *buf, size_t size);
 const char *sys_clock_env(char *buf, size_t size)
 {
 	if (!sim.on)

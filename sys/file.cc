@@ -1,5 +1,6 @@
 /* Files by router path, and whole-file replacement. */
 #include "sys.h"
+#include "sys_int.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -74,7 +75,12 @@ int sys_rename(const char *from, const char *to)
 
 ssize_t sys_read_file(const char *path, void *buf, size_t size)
 {
-	int fd = sys_open(path, O_RDONLY);
+	return sys_read_real(SysPath(path), buf, size);
+}
+
+ssize_t sys_read_real(const char *real, void *buf, size_t size)
+{
+	int fd = open(real, O_RDONLY | O_CLOEXEC);
 	if (fd < 0)
 		return -1;
 	ssize_t got = sys_read_all(fd, buf, size);
@@ -118,15 +124,20 @@ static void sync_dir_of(const char *file)
 	}
 }
 
-static int replace_file(const char *path, const void *data, size_t len, mode_t mode, bool durable)
+static int replace_file(const char *path, const void *data, size_t len, mode_t mode, bool durable,
+			bool *made)
 {
 	SysPath real(path);
 	char tmp[sizeof(real.buf) + 16];
+	if (made)
+		*made = false;
 	if (!real.buf[0] || snprintf(tmp, sizeof(tmp), "%s.XXXXXX", real.buf) >= (int)sizeof(tmp))
 		return errno = ENAMETOOLONG, -1;
 	int fd = mkostemp(tmp, O_CLOEXEC);
 	if (fd < 0)
 		return -1;
+	if (made)
+		*made = true;
 	if (fchmod(fd, mode) < 0 || write_all(fd, data, len) < 0 || (durable && fsync(fd) < 0)) {
 		int e = errno;
 		close(fd);
@@ -143,14 +154,14 @@ static int replace_file(const char *path, const void *data, size_t len, mode_t m
 	return 0;
 }
 
-int sys_write_atomic(const char *path, const void *data, size_t len, mode_t mode)
+int sys_write_atomic(const char *path, const void *data, size_t len, mode_t mode, bool *made)
 {
-	return replace_file(path, data, len, mode, true);
+	return replace_file(path, data, len, mode, true, made);
 }
 
 int sys_write_volatile(const char *path, const void *data, size_t len, mode_t mode)
 {
-	return replace_file(path, data, len, mode, false);
+	return replace_file(path, data, len, mode, false, nullptr);
 }
 
 int sys_commit_file(const char *from, const char *to)

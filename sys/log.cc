@@ -17,7 +17,7 @@ struct Name {
 	const char *name;
 };
 
-constexpr Name kFacilities[] = {
+constexpr Name FACILITY_NAMES[] = {
 	{LOG_KERN, "kern"},     {LOG_USER, "user"},     {LOG_MAIL, "mail"},
 	{LOG_DAEMON, "daemon"}, {LOG_AUTH, "auth"},     {LOG_SYSLOG, "syslog"},
 	{LOG_LPR, "lpr"},       {LOG_NEWS, "news"},     {LOG_UUCP, "uucp"},
@@ -27,14 +27,14 @@ constexpr Name kFacilities[] = {
 	{LOG_LOCAL6, "local6"}, {LOG_LOCAL7, "local7"},
 };
 
-constexpr const char *kLevels[] = {
+constexpr const char *LEVEL_NAMES[] = {
 	"emerg", "alert", "crit", "err", "warning", "notice", "info", "debug",
 };
-static_assert(sizeof(kLevels) / sizeof(kLevels[0]) == LOG_DEBUG + 1, "one name per level");
+static_assert(sizeof(LEVEL_NAMES) / sizeof(LEVEL_NAMES[0]) == LOG_DEBUG + 1, "one name per level");
 
 const char *facility_name(int facility)
 {
-	for (const Name &f : kFacilities)
+	for (const Name &f : FACILITY_NAMES)
 		if (f.code == facility)
 			return f.name;
 	return "user";
@@ -50,7 +50,7 @@ void mirror(int priority, const char *fmt, va_list ap)
 	localtime_r(&now, &tm);
 	int n = strftime(line, sizeof(line), "%b %e %H:%M:%S ", &tm);
 	n += snprintf(line + n, sizeof(line) - n, "%s.%s %s[%d]: ", facility_name(fac),
-		      kLevels[LOG_PRI(priority)],
+		      LEVEL_NAMES[LOG_PRI(priority)],
 		      *log_ident ? log_ident : program_invocation_short_name, (int)getpid());
 	if (n < (int)sizeof(line))
 		n += vsnprintf(line + n, sizeof(line) - n, fmt, ap);

@@ -4,6 +4,14 @@
 #include <stdlib.h>
 #include <string.h>
 
+namespace {
+
+/* Every router path is made real through here: the root's length is
+ * measured once. */
+size_t root_len;
+
+}  // namespace
+
 const char *sys_root(void)
 {
 	static const char *root;
@@ -19,6 +27,7 @@ const char *sys_root(void)
 		abort();
 	memcpy(buf, env ? env : "", len);
 	buf[len] = '\0';
+	root_len = len;
 	root = buf;
 	return root;
 }
@@ -32,7 +41,7 @@ bool sys_sandboxed(void)
 SysPath::SysPath(const char *path)
 {
 	const char *root = sys_root();
-	size_t rlen = strlen(root), plen = strlen(path);
+	size_t rlen = root_len, plen = strlen(path);
 	buf[0] = '\0';
 	/* Relative paths are the caller's own business: leave them alone. */
 	if (path[0] != '/')

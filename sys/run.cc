@@ -1,5 +1,6 @@
 /* Every command goes through one shell: the root's own under a sandbox. */
 #include "sys.h"
+#include "sys_int.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -8,8 +9,6 @@
 #include <string.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-const char *sys_clock_env(char *buf, size_t size);
 
 const char *sys_shell(void)
 {
@@ -82,58 +81,79 @@ int sys_system(const char *cmd)
 
 namespace {
 
+/* One child started by sys_popen_fd() and not yet closed: the one list of
+ * them, whichever layer opened the stream. */
 struct Child {
+	Child *next;
 	FILE *stream;
 	pid_t pid;
 };
-Child children[8];
+Child *children;
 
 }  // namespace
 
-FILE *sys_popen(const char *cmd, const char *mode)
+FILE *sys_popen_fd(const char *cmd, int target)
 {
-	bool reading = mode[0] == 'r';
-	if (!reading && mode[0] != 'w')
+	if (!cmd || target < 0 || target > 2)
 		return errno = EINVAL, nullptr;
-	Child *slot = nullptr;
-	for (Child &c : children)
-		if (!c.stream) {
-			slot = &c;
-			break;
-		}
-	if (!slot)
-		return errno = EMFILE, nullptr;
-	int fds[2];
-	if (pipe2(fds, O_CLOEXEC) < 0)
+	Child *c = (Child *)malloc(sizeof(*c));
+	if (!c)
 		return nullptr;
-	int mine = reading ? fds[0] : fds[1], theirs = reading ? fds[1] : fds[0];
-	pid_t pid = sys_spawn_shell(cmd, theirs, reading ? 1 : 0);
+	int fds[2];
+	if (pipe2(fds, O_CLOEXEC) < 0) {
+		free(c);
+		return nullptr;
+	}
+	bool writing = target == 0;
+	int mine = writing ? fds[1] : fds[0], theirs = writing ? fds[0] : fds[1];
+	/* Both ends are close-on-exec: no later child keeps this pipe open,
+	 * so closing the stream always gives this child its end of file.
+	 * The stream is made first, so that no child is left without one. */
+	FILE *stream = fdopen(mine, writing ? "w" : "r");
+	pid_t pid = stream ? sys_spawn_shell(cmd, theirs, target) : -1;
+	int e = errno;
 	close(theirs);
-	FILE *stream = pid > 0 ? fdopen(mine, reading ? "r" : "w") : nullptr;
-	if (!stream) {
-		int e = errno;
-		close(mine);
-		if (pid > 0)
-			waitpid(pid, nullptr, 0);
+	if (pid < 0) {
+		if (stream)
+			fclose(stream);
+		else
+			close(mine);
+		free(c);
 		return errno = e, nullptr;
 	}
-	slot->stream = stream;
-	slot->pid = pid;
+	c->stream = stream;
+	c->pid = pid;
+	c->next = children;
+	children = c;
 	return stream;
+}
+
+FILE *sys_popen(const char *cmd, const char *mode)
+{
+	switch (mode ? mode[0] : '\0') {
+	case 'r': return sys_popen_fd(cmd, 1);
+	case 'w': return sys_popen_fd(cmd, 0);
+	default: return errno = EINVAL, nullptr;
+	}
 }
 
 int sys_pclose(FILE *stream)
 {
-	for (Child &c : children) {
-		if (c.stream != stream)
-			continue;
-		fclose(stream);
-		c.stream = nullptr;
-		int status;
-		while (waitpid(c.pid, &status, 0) < 0)
-			if (errno != EINTR)
-				return -1;
-		return status;
-	}
-	return errno = ECHILD, -1;
+	if (!stream)
+		return errno = EINVAL, -1;
+	/* First the stream: the child sees end of file or a broken pipe. */
+	fclose(stream);
+	Child **link = &children;
+	while (*link && (*link)->stream != stream)
+		link = &(*link)->next;
+	Child *c = *link;
+	if (!c)
+		return errno = ECHILD, -1;
+	*link = c->next;
+	int status;
+	pid_t got;
+	while ((got = waitpid(c->pid, &status, 0)) < 0 && errno == EINTR)
+		;
+	free(c);
+	return got < 0 ? -1 : status;
 }

@@ -65,8 +65,10 @@ ssize_t sys_read_file(const char *path, void *buf, size_t size);
 
 /* Replaces a file whole: temporary file beside it, write, fsync, rename,
  * fsync of the directory.  On failure the old file is untouched and the
- * temporary removed. */
-int sys_write_atomic(const char *path, const void *data, size_t len, mode_t mode);
+ * temporary removed; `made`, when given, tells whether the temporary file
+ * could be created at all (a caller that reports the two apart). */
+int sys_write_atomic(const char *path, const void *data, size_t len, mode_t mode,
+		     bool *made = nullptr);
 
 /* The same without the fsyncs, for files in RAM that a power cut wipes
  * anyway (the store's working copies under /var): still whole or old
@@ -95,9 +97,18 @@ int sys_tcgetattr(int fd, struct termios *t);
 int sys_tcsetattr(int fd, int when, const struct termios *t);
 int sys_tcflush(int fd, int queue);
 
-/* ---- processes ---- */
+/* ---- processes (the real process table, see sys_procfs) ---- */
 
 int sys_kill(pid_t pid, int sig);
+
+/* The process table as a directory: one entry per pid, among others. */
+DIR *sys_proc_opendir(void);
+
+/* The table's file `file` of process `pid` (an entry name of the table),
+ * "/proc/PID/FILE": as a stream, or up to `size` bytes of it (the count).
+ * Null or -1 also when the path would not fit in 256 bytes. */
+FILE *sys_proc_fopen(const char *pid, const char *file);
+ssize_t sys_proc_read(const char *pid, const char *file, void *buf, size_t size);
 
 /* ---- commands ---- */
 
@@ -119,8 +130,20 @@ pid_t sys_spawn_shell(const char *cmd, int fd, int target);
 /* system(3) through sys_shell(): the wait status, or -1. */
 int sys_system(const char *cmd);
 
-/* popen(3)/pclose(3) through sys_shell(); mode "r" or "w". */
+/* Starts `cmd` through sys_shell() with its descriptor `target` joined
+ * to a pipe: 0 its standard input (the stream writes it), 1 or 2 its
+ * standard output or error (the stream reads it; the other stays the
+ * caller's).  Null on failure, with nothing left open.  Any number may be
+ * open at once, each in the one list of children that sys_pclose() reaps
+ * from; the pipes never leak into later children. */
+FILE *sys_popen_fd(const char *cmd, int target);
+
+/* popen(3) through sys_shell(): mode "r" (its output) or "w" (its input),
+ * by the first character. */
 FILE *sys_popen(const char *cmd, const char *mode);
+
+/* Closes the stream, always, then waits for its child: the raw wait
+ * status, or -1 for a stream sys_popen*() did not make or a failed wait. */
 int sys_pclose(FILE *stream);
 
 /* ---- syslog ---- */

@@ -108,4 +108,60 @@ printf 'commands the restore ran: %s, e.g.\n' "$(($(wc -l <"$box/var/log/command
 tail -n +$((lines + 1)) "$box/var/log/commands" | grep -E 'WLAN_SSID 0|HOST_NAME|PORTFW|-f -t' || true
 printf 'firmware commands a setting ran: %s\n' "$(cat "$box/var/log/standins" 2>/dev/null | wc -l)"
 grep textconfig "$box/var/log/messages" || true
+step "the modem AT tools against simulated USB modems (pseudo-terminals behind /dev/ttyUSB0 and 1)"
+cat >"$box/tmp/modem.script" <<'EOF'
+cmd ATI
+line Manufacturer: huawei
+line Model: E173
+line Revision: 11.126.85.00.209
+line OK
+cmd AT+CGDCONT?
+line +CGDCONT: 1,"IP","internet","0.0.0.0",0,0
+line OK
+cmd AT$$AUTH_TIME=000000000000
+line $$AUTH_TIME: 1
+line OK
+cmd *
+line OK
+EOF
+# modem SCRIPT TTY...: a simulated modem on each TTY; waits until they are there
+modem() {
+	local script=$1 tty
+	shift
+	for tty; do
+		KP7_ROOT=$box "$top/build/bin/modemsim" "$tty" "$script" &
+		sims+=" $!"
+	done
+	for tty; do
+		until [ -L "$box/dev/$tty" ]; do sleep 0.05; done
+	done
+}
+sims=
+modem "$box/tmp/modem.script" ttyUSB0
+modem /dev/null ttyUSB1
+# A simulated second per character takes 50 ms here; mdmsetup's 10 ms waits 50 ms too.
+KP7_TIME_RATE=20 run mdmprobe ttyUSB0 ATI Model
+KP7_TIME_RATE=20 run mdmprobe ttyUSB0 'AT+CGDCONT=1,"IP","internet"'
+KP7_TIME_RATE=20 run mdmprobe ttyUSB0 'AT+CGDCONT=1,"IP","biz.example"'
+KP7_TIME_RATE=20 run mdmprobe ttyUSB0 ATI
+KP7_TIME_RATE=0.2 run mdmsetup GL03D
+KP7_TIME_RATE=0.2 run mdmsetup clear
+KP7_TIME_RATE=0.2 run mdmsetup 3GON
+KP7_TIME_RATE=0.2 run mdmsetup ttyUSB0 41540d
+printf 'what the modem on ttyUSB0 received (a carriage return shown as a line end):\n'
+tr '\r' '\n' <"$box/var/log/modem.ttyUSB0"
+printf 'and the one on ttyUSB1:'
+od -An -tx1 "$box/var/log/modem.ttyUSB1"
+kill $sims
+wait
+
+step "a modem that echoes every character wrongly: mdmprobe gives up and records it"
+printf 'echo wrong\n' >"$box/tmp/modem.script"
+sims=
+modem "$box/tmp/modem.script" ttyUSB0
+KP7_TIME_RATE=20 run mdmprobe ttyUSB0 ATI Model
+cat -A "$box/etc/ppp/mdmprobe.err"
+kill $sims
+wait
+
 printf '\nThe sandbox stays in %s (remove it with rm -rf).\n' "$box"

@@ -6,7 +6,6 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "sys.h"
@@ -21,7 +20,7 @@ constexpr mode_t STATE_FILE_MODE = 0644;
 bool replaceable(const char *path)
 {
 	struct stat st;
-	return lstat(SysPath(path), &st) < 0 || S_ISREG(st.st_mode);
+	return sys_lstat(path, &st) < 0 || S_ISREG(st.st_mode);
 }
 
 int write_in_place(const char *path, const void *data, size_t len)
@@ -65,12 +64,9 @@ int utl_getfile(const char *path, void *buf, int len)
 	int fd = sys_open(path, O_RDONLY);
 	if (fd < 0)
 		return 0;
-	size_t got = 0;
-	ssize_t n = 0;
-	while (got < (size_t)len && (n = read(fd, (char *)buf + got, len - got)) > 0)
-		got += n;
+	ssize_t got = sys_read_all(fd, buf, (size_t)len);
 	int rc = close(fd);
-	return n < 0 || rc < 0 ? -1 : 0;
+	return got < 0 || rc < 0 ? -1 : 0;
 }
 
 int utl_count_next(const char *text)

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "sys.h"
+#include "text.h"
 #include "utl_int.h"
 
 namespace {
@@ -14,7 +15,7 @@ constexpr char FLASH_SEPARATORS[] = "=\" \t\n";
 int flash_set(const char *name, const char *value)
 {
 	char *buf = utl_sc->work_buf;
-	UtlCmd cmd(buf, sizeof(utl_sc->work_buf));
+	SysText cmd(utl_sc->work_buf);
 	cmd.text("flash set ").word(name).text(" ").word(value);
 	FILE *out = cmd.ok() ? sys_popen(buf, "r") : nullptr;
 	if (!out)
@@ -29,7 +30,7 @@ int flash_set(const char *name, const char *value)
 int flash_get(const char *name, char *value)
 {
 	char *buf = utl_sc->work_buf;
-	UtlCmd cmd(buf, sizeof(utl_sc->work_buf));
+	SysText cmd(utl_sc->work_buf);
 	cmd.text("flash get ").word(name);
 	FILE *out = cmd.ok() ? sys_popen(buf, "r") : nullptr;
 	if (!out)

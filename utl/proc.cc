@@ -2,8 +2,6 @@
 #include "utl.h"
 
 #include <dirent.h>
-#include <fcntl.h>
-#include <signal.h>
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
@@ -28,19 +26,6 @@ bool all_digits(const char *s)
 	return true;
 }
 
-/* /proc/PID/WHAT, the pid being an entry name of the table; false when
- * the path does not fit. */
-bool proc_path(char (&path)[256], const char *pid, const char *what)
-{
-	return snprintf(path, sizeof(path), "%s/%s/%s", sys_procfs(), pid, what) < (int)sizeof(path);
-}
-
-FILE *open_proc_file(const char *pid, const char *what)
-{
-	char path[256];
-	return proc_path(path, pid, what) ? fopen(path, "re") : nullptr;
-}
-
 /* A zombie has gone already; only its parent has yet to notice.  Counting
  * it as running would make a watchdog trust a dead daemon and would keep
  * utl_kill_proc_all() signalling it forever. */
@@ -60,7 +45,7 @@ bool is_zombie(FILE *status)
  * compared whole. */
 bool name_is(const char *pid, const char *name)
 {
-	FILE *f = open_proc_file(pid, "status");
+	FILE *f = sys_proc_fopen(pid, "status");
 	if (!f)
 		return false;
 	char line[256], word[256];
@@ -70,25 +55,10 @@ bool name_is(const char *pid, const char *name)
 	return match;
 }
 
-/* Up to `size` bytes of /proc/PID/WHAT: the count, or -1. */
-ssize_t read_proc_file(const char *pid, const char *what, char *buf, size_t size)
-{
-	char path[256];
-	int fd = proc_path(path, pid, what) ? open(path, O_RDONLY | O_CLOEXEC) : -1;
-	if (fd < 0)
-		return -1;
-	size_t got = 0;
-	ssize_t n;
-	while (got < size && (n = read(fd, buf + got, size - got)) > 0)
-		got += n;
-	close(fd);
-	return got;
-}
-
 bool cmdline_starts(const char *pid, int n, const char *prefix)
 {
 	char buf[256];
-	ssize_t got = read_proc_file(pid, "cmdline", buf, sizeof(buf));
+	ssize_t got = sys_proc_read(pid, "cmdline", buf, sizeof(buf));
 	if (got <= 0)
 		return false;
 	size_t len = n < 0 ? 0 : (size_t)n;
@@ -100,7 +70,7 @@ bool cmdline_starts(const char *pid, int n, const char *prefix)
 /* The first process table entry (in directory order) that `match` accepts. */
 template <typename Match> int find_pid(Match match)
 {
-	DIR *dir = opendir(sys_procfs());
+	DIR *dir = sys_proc_opendir();
 	if (!dir)
 		return 0;
 	int pid = 0;
@@ -122,7 +92,7 @@ int signal_pid(int pid, const char *what, int signum)
 		return 0;
 	printf("kill %s signum %d\n", what, signum);
 	fflush(stdout);
-	if (kill(pid, signum) < 0)
+	if (sys_kill(pid, signum) < 0)
 		return 0;
 	sys_sleep(1);
 	return 1;
@@ -150,14 +120,14 @@ const char *status_name(FILE *f, char *line, size_t size)
 /* Is process `pid` an instance of `name` started as `cmd`? */
 bool same_program(const char *pid, const char *name, const char *cmd)
 {
-	FILE *status = open_proc_file(pid, "status");
+	FILE *status = sys_proc_fopen(pid, "status");
 	if (!status)
 		return false;
 	char line[256];
 	const char *pname = status_name(status, line, sizeof(line));
 	bool match = false;
 	if (pname && !strncmp(pname, name, strlen(name))) {
-		FILE *cmdline = open_proc_file(pid, "cmdline");
+		FILE *cmdline = sys_proc_fopen(pid, "cmdline");
 		/* strncmp stops at the first NUL: argv[0] is what is compared. */
 		match = cmdline && fgets(line, sizeof(line), cmdline) &&
 			!strncmp(line, cmd, strlen(cmd));
@@ -207,7 +177,7 @@ int utl_kill_proc_all_from_cmdline(int n, const char *prefix, int signum)
 int utl_check_duplicate_proc(const char *name, const char *cmd)
 {
 	int self = getpid();
-	DIR *dir = opendir(sys_procfs());
+	DIR *dir = sys_proc_opendir();
 	if (!dir)
 		return -1;
 	int found = 0;

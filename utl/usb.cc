@@ -67,7 +67,7 @@ int utl_is_usb3g_device(const char *vendor, const char *product)
 		return 0;
 	char pattern[10];
 	id_pattern(pattern, vendor, product);
-	DIR *dir = opendir(SysPath(MODESWITCH_DIR));
+	DIR *dir = sys_opendir(MODESWITCH_DIR);
 	if (!dir)
 		return 0;
 	int found = 0;

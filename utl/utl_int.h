@@ -1,33 +1,11 @@
 /*
- * utl_int.h - inside the utility library: command-line assembly, and the
- * parsers of what other programs print, reachable for the fuzz drivers.
- * Not for the programs.
+ * utl_int.h - inside the utility library: the parsers of what other
+ * programs print, reachable for the fuzz drivers.  Not for the programs.
  */
 #ifndef KP7_UTL_INT_H
 #define KP7_UTL_INT_H
 
-#include <stddef.h>
 #include <stdio.h>
-
-/*
- * A shell command line built in a fixed buffer.  Our own text goes in as
- * it stands; a value from outside (a URL, a setting) goes in as one word,
- * in single quotes when it holds anything the shell would act on, so that
- * it can never become a second command.  A line that does not fit is not
- * run at all: ok() is false.
- */
-struct UtlCmd {
-	char *buf;
-	size_t size;
-	size_t len;
-	bool full;
-
-	UtlCmd(char *b, size_t n);
-	UtlCmd &text(const char *s);
-	UtlCmd &word(const char *s);
-	UtlCmd &num(long n);
-	bool ok() const { return !full; }
-};
 
 /* The value of the last line of `flash get` output, as utl_flash(). */
 int utl_flash_parse(FILE *in, char *value);

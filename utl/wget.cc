@@ -6,6 +6,7 @@
 #include <syslog.h>
 
 #include "sys.h"
+#include "text.h"
 #include "utl_int.h"
 
 namespace {
@@ -26,7 +27,7 @@ bool length_of(char *line, unsigned long *size)
 }
 
 /* Both command lines share their options; outside values are quoted. */
-void wget_common(UtlCmd &cmd, int read_timeout)
+void wget_common(SysText &cmd, int read_timeout)
 {
 	cmd.text("-t 3 --dns-timeout=5 --connect-timeout=5 --read-timeout=")
 		.num(read_timeout)
@@ -41,7 +42,7 @@ bool url_usable(const char *url)
 
 FILE *start_size_query(const char *options, const char *url, int read_timeout)
 {
-	UtlCmd cmd(utl_sc->work_buf, sizeof(utl_sc->work_buf));
+	SysText cmd(utl_sc->work_buf);
 	cmd.text("wget --spider ");
 	wget_common(cmd, read_timeout);
 	cmd.word(url).text(" ").text(options);
@@ -51,7 +52,7 @@ FILE *start_size_query(const char *options, const char *url, int read_timeout)
 FILE *start_download(const char *options, const char *url, const char *outfile,
 		     int read_timeout)
 {
-	UtlCmd cmd(utl_sc->work_buf, sizeof(utl_sc->work_buf));
+	SysText cmd(utl_sc->work_buf);
 	cmd.text("wget ");
 	wget_common(cmd, read_timeout);
 	cmd.word(url).text(" -O ").word(outfile).text(" ").text(options);

@@ -13,12 +13,12 @@
 
 namespace {
 
-constexpr CfgTag kTags[] = {
+constexpr CfgTag CFG_TAGS[] = {
 	{"6g", CURRENT_SETTING, 1}, {"Cf", CURRENT_SETTING, 2}, {"Cu", CURRENT_SETTING, 0},
 	{"6G", DEFAULT_SETTING, 1}, {"Df", DEFAULT_SETTING, 2}, {"Du", DEFAULT_SETTING, 0},
 	{"H6", HW_SETTING, 1},      {"Hf", HW_SETTING, 2},      {"Hu", HW_SETTING, 0},
 };
-constexpr const char *kSigs[] = {"COMPCS", "COMPDS", "COMPHS"};
+constexpr const char *CFG_SIGNATURES[] = {"COMPCS", "COMPDS", "COMPHS"};
 
 uint8_t byte_sum(const uint8_t *p, size_t n)
 {
@@ -37,7 +37,7 @@ bool two_digits(const uint8_t *p)
 
 const CfgTag *cfg_find_tag(const char *tag)
 {
-	for (const CfgTag &t : kTags)
+	for (const CfgTag &t : CFG_TAGS)
 		if (!strncmp(t.tag, tag, 2) && strlen(tag) >= 2)
 			return &t;
 	return nullptr;
@@ -45,7 +45,7 @@ const CfgTag *cfg_find_tag(const char *tag)
 
 bool cfg_valid_sig(const char *sig)
 {
-	for (const char *s : kSigs)
+	for (const char *s : CFG_SIGNATURES)
 		if (!strcmp(s, sig))
 			return true;
 	return false;
@@ -94,7 +94,7 @@ int cfg_unpack(const uint8_t *sec, size_t len, CfgBlock &out, const char **why)
 	if (comp_len > len - CFG_SECTION_HEADER)
 		return *why = "section shorter than its compressed length", -1;
 	std::vector<uint8_t> block(APMIB_DECODE_MAX);
-	int n = DecodeBound(sec + CFG_SECTION_HEADER, comp_len, block.data(), (unsigned)block.size());
+	int n = mib_decode_bound(sec + CFG_SECTION_HEADER, comp_len, block.data(), (unsigned)block.size());
 	if (n < CFG_BLOCK_HEADER)
 		return *why = "compressed data is corrupt", -1;
 	char tag[3] = {(char)block[0], (char)block[1], 0};

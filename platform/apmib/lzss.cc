@@ -8,15 +8,15 @@
 
 namespace {
 
-constexpr unsigned kWindow = 4096;
-constexpr unsigned kMinMatch = 3;
-constexpr unsigned kMaxMatch = 18;
-constexpr unsigned kHashBits = 12;
-constexpr unsigned kChainDepth = 64;
+constexpr unsigned WINDOW_SIZE = 4096;
+constexpr unsigned MIN_MATCH = 3;
+constexpr unsigned MAX_MATCH = 18;
+constexpr unsigned HASH_BITS = 12;
+constexpr unsigned CHAIN_DEPTH = 64;
 
 unsigned hash3(const uint8_t *p)
 {
-	return ((p[0] << 8 ^ p[1] << 4 ^ p[2]) * 2654435761u) >> (32 - kHashBits);
+	return ((p[0] << 8 ^ p[1] << 4 ^ p[2]) * 2654435761u) >> (32 - HASH_BITS);
 }
 
 struct Match {
@@ -28,12 +28,12 @@ Match find_match(const uint8_t *src, size_t len, size_t i, const std::vector<int
 		 const std::vector<int> &prev)
 {
 	Match best = {0, 0};
-	if (len - i < kMinMatch)
+	if (len - i < MIN_MATCH)
 		return best;
-	size_t limit = len - i < kMaxMatch ? len - i : kMaxMatch;
+	size_t limit = len - i < MAX_MATCH ? len - i : MAX_MATCH;
 	int cand = head[hash3(src + i)];
-	for (unsigned depth = 0; cand >= 0 && depth < kChainDepth; depth++, cand = prev[cand]) {
-		if (i - cand > kWindow)
+	for (unsigned depth = 0; cand >= 0 && depth < CHAIN_DEPTH; depth++, cand = prev[cand]) {
+		if (i - cand > WINDOW_SIZE)
 			break;
 		unsigned n = 0;
 		while (n < limit && src[cand + n] == src[i + n])
@@ -43,7 +43,7 @@ Match find_match(const uint8_t *src, size_t len, size_t i, const std::vector<int
 		if (n == limit)
 			break;
 	}
-	if (best.len < kMinMatch)
+	if (best.len < MIN_MATCH)
 		best.len = 0;
 	return best;
 }
@@ -54,11 +54,11 @@ void mib_encode(const uint8_t *src, size_t len, std::vector<uint8_t> &out)
 {
 	out.assign(4, 0);
 	put_be32(out.data(), (uint32_t)len);
-	std::vector<int> head(1u << kHashBits, -1), prev(len, -1);
+	std::vector<int> head(1u << HASH_BITS, -1), prev(len, -1);
 	size_t flag_at = 0;
 	unsigned items = 8;
 	auto insert = [&](size_t pos) {
-		if (len - pos >= kMinMatch) {
+		if (len - pos >= MIN_MATCH) {
 			unsigned h = hash3(src + pos);
 			prev[pos] = head[h];
 			head[h] = (int)pos;
@@ -72,7 +72,7 @@ void mib_encode(const uint8_t *src, size_t len, std::vector<uint8_t> &out)
 		}
 		Match m = find_match(src, len, i, head, prev);
 		if (m.len) {
-			unsigned code = (m.dist - 1) << 4 | (m.len - kMinMatch);
+			unsigned code = (m.dist - 1) << 4 | (m.len - MIN_MATCH);
 			out.push_back((uint8_t)(code >> 8));
 			out.push_back((uint8_t)code);
 		} else {
@@ -87,8 +87,8 @@ void mib_encode(const uint8_t *src, size_t len, std::vector<uint8_t> &out)
 	}
 }
 
-int DecodeBound(const unsigned char *src, unsigned int length, unsigned char *dst,
-		unsigned int capacity)
+int mib_decode_bound(const unsigned char *src, unsigned int length, unsigned char *dst,
+		     unsigned int capacity)
 {
 	if (!src || !dst || length < 4)
 		return -1;
@@ -111,7 +111,7 @@ int DecodeBound(const unsigned char *src, unsigned int length, unsigned char *ds
 				return -1;
 			unsigned code = src[in] << 8 | src[in + 1];
 			in += 2;
-			size_t dist = (code >> 4) + 1, n = (code & 15) + kMinMatch;
+			size_t dist = (code >> 4) + 1, n = (code & 15) + MIN_MATCH;
 			if (dist > out || n > want - out)
 				return -1;
 			for (size_t k = 0; k < n; k++, out++)
@@ -123,5 +123,5 @@ int DecodeBound(const unsigned char *src, unsigned int length, unsigned char *ds
 
 int Decode(const unsigned char *src, unsigned int length, unsigned char *dst)
 {
-	return DecodeBound(src, length, dst, APMIB_DECODE_MAX);
+	return mib_decode_bound(src, length, dst, APMIB_DECODE_MAX);
 }

@@ -27,7 +27,7 @@
 /* Factory values are those of a router fresh from the box: LAN 192.168.0.1/24
  * with a DHCP pool, the radio's own network on WPA2 and the virtual one
  * switched off, WAN over the USB mobile card. */
-inline constexpr MibRec kMibTab[] = {
+inline constexpr MibRec MIB_PARAMS[] = {
 	/* operation and radio */
 	P_B(192, "OP_MODE", "0"),
 	P_B(59, "WLAN_MODE", "0"),

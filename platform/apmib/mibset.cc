@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr uint8_t kMagic[4] = {'K', 'P', '7', 'M'};
+constexpr uint8_t FILE_MAGIC[4] = {'K', 'P', '7', 'M'};
 
 constexpr bool is_number(const MibRec &r)
 {
@@ -92,7 +92,7 @@ constexpr bool factory_value(const MibRec &r, const char *text, uint8_t *slot)
 
 constexpr bool factory_values_sound()
 {
-	for (const MibRec &r : kMibTab) {
+	for (const MibRec &r : MIB_PARAMS) {
 		uint8_t slot[1024] = {};
 		if (r.size > sizeof(slot))
 			return false;
@@ -125,7 +125,7 @@ constexpr CrcTable make_crc_table()
 	return t;
 }
 
-constexpr CrcTable kCrc = make_crc_table();
+constexpr CrcTable CRC_TABLE = make_crc_table();
 
 /* One record of a file applied to the set; values that no longer fit
  * this layout are skipped and keep their factory value. */
@@ -157,11 +157,11 @@ void mibset_factory(MibSet &set, int kind)
 {
 	set.kind = kind;
 	memset(set.bytes, 0, sizeof(set.bytes));
-	for (size_t i = 0; i < kMibCount; i++) {
-		const MibRec &r = kMibTab[i];
+	for (size_t i = 0; i < MIB_PARAM_COUNT; i++) {
+		const MibRec &r = MIB_PARAMS[i];
 		if (!stored(&r, kind) || (r.flags & MIB_F_LIST))
 			continue;
-		uint8_t *v = set.bytes + kMibLayout.off[i];
+		uint8_t *v = set.bytes + MIB_LAYOUT.off[i];
 		factory_value(r, r.def, v);
 		if (r.flags & MIB_F_WLAN)
 			factory_value(r, r.def1 ? r.def1 : r.def, v + r.size);
@@ -235,22 +235,22 @@ uint32_t mib_crc32(const uint8_t *data, size_t len)
 	for (; len >= 4; data += 4, len -= 4) {
 		crc ^= (uint32_t)data[0] | (uint32_t)data[1] << 8 | (uint32_t)data[2] << 16 |
 		       (uint32_t)data[3] << 24;
-		crc = kCrc.v[3][crc & 0xff] ^ kCrc.v[2][crc >> 8 & 0xff] ^
-		      kCrc.v[1][crc >> 16 & 0xff] ^ kCrc.v[0][crc >> 24];
+		crc = CRC_TABLE.v[3][crc & 0xff] ^ CRC_TABLE.v[2][crc >> 8 & 0xff] ^
+		      CRC_TABLE.v[1][crc >> 16 & 0xff] ^ CRC_TABLE.v[0][crc >> 24];
 	}
 	for (; len; data++, len--)
-		crc = kCrc.v[0][(crc ^ *data) & 0xff] ^ (crc >> 8);
+		crc = CRC_TABLE.v[0][(crc ^ *data) & 0xff] ^ (crc >> 8);
 	return crc ^ 0xffffffffu;
 }
 
 size_t mibset_write(const MibSet &set, uint32_t layout, uint8_t *out)
 {
 	uint8_t *p = out + MIB_FILE_HEADER;
-	for (size_t i = 0; i < kMibCount; i++) {
-		const MibRec &r = kMibTab[i];
+	for (size_t i = 0; i < MIB_PARAM_COUNT; i++) {
+		const MibRec &r = MIB_PARAMS[i];
 		if (!stored(&r, set.kind))
 			continue;
-		const uint8_t *v = set.bytes + kMibLayout.off[i];
+		const uint8_t *v = set.bytes + MIB_LAYOUT.off[i];
 		size_t list = r.flags & MIB_F_LIST ? (size_t)*v++ * r.size : 0;
 		for (unsigned net = 0; net < mib_nets(r); net++, v += r.size) {
 			size_t n = r.flags & MIB_F_LIST ? list :
@@ -263,7 +263,7 @@ size_t mibset_write(const MibSet &set, uint32_t layout, uint8_t *out)
 		}
 	}
 	size_t len = (size_t)(p - out);
-	memcpy(out, kMagic, sizeof(kMagic));
+	memcpy(out, FILE_MAGIC, sizeof(FILE_MAGIC));
 	put_be16(out + 4, MIB_FILE_FORMAT);
 	out[6] = (uint8_t)set.kind;
 	out[7] = 0;
@@ -275,13 +275,13 @@ size_t mibset_write(const MibSet &set, uint32_t layout, uint8_t *out)
 
 void mibset_serialize(const MibSet &set, uint32_t layout, std::vector<uint8_t> &out)
 {
-	out.resize(kMibLayout.file_max);
+	out.resize(MIB_LAYOUT.file_max);
 	out.resize(mibset_write(set, layout, out.data()));
 }
 
 static int check_header(const uint8_t *d, size_t len)
 {
-	if (len < MIB_FILE_HEADER + 4 || len > MIB_FILE_MAX || memcmp(d, kMagic, 4))
+	if (len < MIB_FILE_HEADER + 4 || len > MIB_FILE_MAX || memcmp(d, FILE_MAGIC, 4))
 		return -1;
 	if (be16(d + 4) != MIB_FILE_FORMAT || d[7] != 0)
 		return -1;

@@ -51,7 +51,7 @@ constexpr size_t mib_slot_bytes(const MibRec &r)
 }
 
 struct MibLayout {
-	uint16_t off[kMibCount]; /* slot offset of each record */
+	uint16_t off[MIB_PARAM_COUNT]; /* slot offset of each record */
 	size_t set_bytes;        /* the whole area */
 	size_t file_max;         /* the largest file a set can make */
 };
@@ -60,8 +60,8 @@ constexpr MibLayout mib_make_layout()
 {
 	MibLayout l{};
 	size_t records = 0;
-	for (size_t i = 0; i < kMibCount; i++) {
-		const MibRec &r = kMibTab[i];
+	for (size_t i = 0; i < MIB_PARAM_COUNT; i++) {
+		const MibRec &r = MIB_PARAMS[i];
 		l.off[i] = (uint16_t)l.set_bytes;
 		l.set_bytes += mib_slot_bytes(r);
 		records += r.flags & MIB_F_RO ? 0 : mib_nets(r);
@@ -70,8 +70,8 @@ constexpr MibLayout mib_make_layout()
 	return l;
 }
 
-inline constexpr MibLayout kMibLayout = mib_make_layout();
-static_assert(kMibLayout.set_bytes <= 0xffff && kMibLayout.file_max <= MIB_FILE_MAX,
+inline constexpr MibLayout MIB_LAYOUT = mib_make_layout();
+static_assert(MIB_LAYOUT.set_bytes <= 0xffff && MIB_LAYOUT.file_max <= MIB_FILE_MAX,
 	      "the parameter table outgrew the settings file");
 
 /* A slot's value as apmib_get sees it: a list's entries, count x size
@@ -87,18 +87,18 @@ struct MibView {
 /* Where a value of network `net` starts in a set; a list's first entry. */
 inline size_t mib_value_off(const MibRec *rec, int net)
 {
-	return kMibLayout.off[mib_index(rec)] + (rec->flags & MIB_F_LIST ? 1 : (size_t)net * rec->size);
+	return MIB_LAYOUT.off[mib_index(rec)] + (rec->flags & MIB_F_LIST ? 1 : (size_t)net * rec->size);
 }
 
 struct MibSet {
 	int kind;
-	uint8_t bytes[kMibLayout.set_bytes];
+	uint8_t bytes[MIB_LAYOUT.set_bytes];
 
 	uint8_t *value(const MibRec *rec, int net) { return bytes + mib_value_off(rec, net); }
 	const uint8_t *value(const MibRec *rec, int net) const { return bytes + mib_value_off(rec, net); }
 	/* A list's entry count. */
-	uint8_t &count(const MibRec *rec) { return bytes[kMibLayout.off[mib_index(rec)]]; }
-	uint8_t count(const MibRec *rec) const { return bytes[kMibLayout.off[mib_index(rec)]]; }
+	uint8_t &count(const MibRec *rec) { return bytes[MIB_LAYOUT.off[mib_index(rec)]]; }
+	uint8_t count(const MibRec *rec) const { return bytes[MIB_LAYOUT.off[mib_index(rec)]]; }
 
 	MibView at(const MibRec *rec, int net) const
 	{
@@ -125,7 +125,7 @@ void mibset_list_clear(MibSet &set, const MibRec *rec);
 
 uint32_t mib_crc32(const uint8_t *data, size_t len);
 
-/* The set in file form into `out`, which holds kMibLayout.file_max bytes;
+/* The set in file form into `out`, which holds MIB_LAYOUT.file_max bytes;
  * returns the length. */
 size_t mibset_write(const MibSet &set, uint32_t layout, uint8_t *out);
 void mibset_serialize(const MibSet &set, uint32_t layout, std::vector<uint8_t> &out);

@@ -17,8 +17,8 @@ constexpr int list_base(const MibRec &r)
 	return r.id & ~MIB_TABLE_READ;
 }
 
-constexpr MibRole kListRoles[] = {MIB_READ, MIB_COUNT, MIB_ADD, MIB_DEL, MIB_DELALL};
-constexpr size_t kRoles = sizeof(kListRoles) / sizeof(kListRoles[0]);
+constexpr MibRole LIST_ROLES[] = {MIB_READ, MIB_COUNT, MIB_ADD, MIB_DEL, MIB_DELALL};
+constexpr size_t ROLE_COUNT = sizeof(LIST_ROLES) / sizeof(LIST_ROLES[0]);
 
 /* The number of a list's role; what mib_list_cmd_id() returns. */
 constexpr int list_id(const MibRec &r, MibRole role)
@@ -40,8 +40,8 @@ constexpr int list_id(const MibRec &r, MibRole role)
 constexpr size_t count_ids()
 {
 	size_t n = 0;
-	for (const MibRec &r : kMibTab)
-		n += has_list_ids(r) ? kRoles : 1;
+	for (const MibRec &r : MIB_PARAMS)
+		n += has_list_ids(r) ? ROLE_COUNT : 1;
 	return n;
 }
 
@@ -50,31 +50,31 @@ constexpr size_t count_ids()
  * lookup is a binary search.  One word an entry: the number in the high
  * bits, then the role, then the record's index.
  */
-constexpr unsigned kRecBits = 8, kRoleBits = 3, kIdShift = kRecBits + kRoleBits;
-constexpr size_t kIdCount = count_ids();
-static_assert(kMibCount <= 1u << kRecBits && MIB_DELALL < 1 << kRoleBits,
+constexpr unsigned REC_BITS = 8, ROLE_BITS = 3, ID_SHIFT = REC_BITS + ROLE_BITS;
+constexpr size_t ID_COUNT = count_ids();
+static_assert(MIB_PARAM_COUNT <= 1u << REC_BITS && MIB_DELALL < 1 << ROLE_BITS,
 	      "record index or role does not fit the lookup key");
 
 struct IdIndex {
-	uint32_t key[kIdCount];
+	uint32_t key[ID_COUNT];
 };
 
 constexpr uint32_t make_key(int id, MibRole role, size_t rec)
 {
-	return (uint32_t)id << kIdShift | (uint32_t)role << kRecBits | (uint32_t)rec;
+	return (uint32_t)id << ID_SHIFT | (uint32_t)role << REC_BITS | (uint32_t)rec;
 }
 
 constexpr IdIndex make_index()
 {
 	IdIndex x{};
 	size_t n = 0;
-	for (size_t i = 0; i < kMibCount; i++) {
-		const MibRec &r = kMibTab[i];
+	for (size_t i = 0; i < MIB_PARAM_COUNT; i++) {
+		const MibRec &r = MIB_PARAMS[i];
 		if (!has_list_ids(r)) {
 			x.key[n++] = make_key(r.id, MIB_VALUE, i);
 			continue;
 		}
-		for (MibRole role : kListRoles)
+		for (MibRole role : LIST_ROLES)
 			x.key[n++] = make_key(list_id(r, role), role, i);
 	}
 	for (size_t i = 1; i < n; i++) /* insertion sort: the compiler runs it */
@@ -86,24 +86,24 @@ constexpr IdIndex make_index()
 	return x;
 }
 
-constexpr IdIndex kIndex = make_index();
+constexpr IdIndex ID_INDEX = make_index();
 
 constexpr bool id_fits(int id)
 {
-	return id > 0 && id < 1 << (32 - kIdShift);
+	return id > 0 && id < 1 << (32 - ID_SHIFT);
 }
 
 constexpr bool index_sound()
 {
-	for (const MibRec &r : kMibTab) {
+	for (const MibRec &r : MIB_PARAMS) {
 		if (!id_fits(r.id))
 			return false;
-		for (MibRole role : kListRoles)
+		for (MibRole role : LIST_ROLES)
 			if (has_list_ids(r) && !id_fits(list_id(r, role)))
 				return false;
 	}
-	for (size_t i = 1; i < kIdCount; i++)
-		if (kIndex.key[i - 1] >> kIdShift == kIndex.key[i] >> kIdShift)
+	for (size_t i = 1; i < ID_COUNT; i++)
+		if (ID_INDEX.key[i - 1] >> ID_SHIFT == ID_INDEX.key[i] >> ID_SHIFT)
 			return false;
 	return true;
 }
@@ -126,14 +126,14 @@ MibRef mib_lookup(int id)
 	if (!id_fits(id))
 		return {nullptr, MIB_VALUE};
 	uint32_t want = (uint32_t)id;
-	size_t lo = 0, hi = kIdCount;
+	size_t lo = 0, hi = ID_COUNT;
 	while (lo < hi) {
 		size_t mid = (lo + hi) / 2;
-		uint32_t key = kIndex.key[mid];
-		if (key >> kIdShift == want)
-			return {&kMibTab[key & ((1u << kRecBits) - 1)],
-				(MibRole)(key >> kRecBits & ((1u << kRoleBits) - 1))};
-		if (key >> kIdShift < want)
+		uint32_t key = ID_INDEX.key[mid];
+		if (key >> ID_SHIFT == want)
+			return {&MIB_PARAMS[key & ((1u << REC_BITS) - 1)],
+				(MibRole)(key >> REC_BITS & ((1u << ROLE_BITS) - 1))};
+		if (key >> ID_SHIFT < want)
 			lo = mid + 1;
 		else
 			hi = mid;
@@ -143,8 +143,8 @@ MibRef mib_lookup(int id)
 
 MibRef mib_lookup_name(const char *name)
 {
-	for (size_t i = 0; i < kMibCount; i++) {
-		const MibRec *r = &kMibTab[i];
+	for (size_t i = 0; i < MIB_PARAM_COUNT; i++) {
+		const MibRec *r = &MIB_PARAMS[i];
 		if (!strcmp(r->name, name))
 			return {r, MIB_VALUE};
 		if (r->count_name && !strcmp(r->count_name, name))

@@ -43,7 +43,7 @@ struct MibRef {
 
 #include "mibparams.h"
 
-inline constexpr size_t kMibCount = sizeof(kMibTab) / sizeof(kMibTab[0]);
+inline constexpr size_t MIB_PARAM_COUNT = sizeof(MIB_PARAMS) / sizeof(MIB_PARAMS[0]);
 
 /* The layout version compiled in; the root's /etc/mib_version overrides. */
 #define MIB_LAYOUT_VERSION 7
@@ -57,7 +57,7 @@ inline bool mib_in_set(const MibRec *rec, int kind)
 
 inline size_t mib_index(const MibRec *rec)
 {
-	return (size_t)(rec - kMibTab);
+	return (size_t)(rec - MIB_PARAMS);
 }
 
 /* Store number -> record and role; rec null when unknown. */

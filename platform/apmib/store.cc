@@ -47,14 +47,14 @@ struct SetFiles {
 	const char *flash;
 };
 
-constexpr SetFiles kSets[] = {
+constexpr SetFiles SET_FILES[] = {
 	{HW_SETTING, "hardware", nullptr, "/flash/apmib/hw.mib"},
 	{DEFAULT_SETTING, "default", "/var/apmib/def.mib", "/flash/apmib/def.mib"},
 	{CURRENT_SETTING, "current", "/var/apmib/cur.mib", "/flash/apmib/cur.mib"},
 };
-constexpr const char *kWorkDir = "/var/apmib";
-constexpr const char *kFlashDir = "/flash/apmib";
-constexpr const char *kLockFile = "/var/apmib/lock";
+constexpr const char *WORK_DIR = "/var/apmib";
+constexpr const char *FLASH_DIR = "/flash/apmib";
+constexpr const char *LOCK_FILE = "/var/apmib/lock";
 
 /* Identity of a file as last seen; a replaced file has another inode. */
 struct Stamp {
@@ -73,7 +73,7 @@ struct Cache {
 	MibSet set;
 };
 
-Cache caches[sizeof(kSets) / sizeof(kSets[0])];
+Cache caches[sizeof(SET_FILES) / sizeof(SET_FILES[0])];
 
 /* Settings files are read whole into this one buffer: every program is
  * single-threaded and a file is parsed before the next one is read. */
@@ -81,8 +81,8 @@ uint8_t file_buf[MIB_FILE_MAX + 1];
 
 int set_index(int kind)
 {
-	for (size_t i = 0; i < sizeof(kSets) / sizeof(kSets[0]); i++)
-		if (kSets[i].kind == kind)
+	for (size_t i = 0; i < sizeof(SET_FILES) / sizeof(SET_FILES[0]); i++)
+		if (SET_FILES[i].kind == kind)
 			return (int)i;
 	return -1;
 }
@@ -91,7 +91,7 @@ Stamp stamp_of(const char *path)
 {
 	Stamp s = {};
 	struct stat st;
-	if (!path || stat(SysPath(path), &st) < 0)
+	if (!path || sys_stat(path, &st) < 0)
 		return s;
 	s.exists = true;
 	s.dev = st.st_dev;
@@ -122,7 +122,7 @@ int load_file(const char *path, int kind, MibSet &set)
 
 MibSet &load(int idx, bool force)
 {
-	const SetFiles &f = kSets[idx];
+	const SetFiles &f = SET_FILES[idx];
 	Cache &c = caches[idx];
 	Stamp w = stamp_of(f.work);
 	/* a set read from its working copy does not depend on the flash copy */
@@ -154,10 +154,10 @@ struct StoreLock {
 	int fd = -1;
 	StoreLock()
 	{
-		if (sys_mkdir_p(kWorkDir, 0755) < 0)
+		if (sys_mkdir_p(WORK_DIR, 0755) < 0)
 			return;
-		fd = sys_open(kLockFile, O_RDWR | O_CREAT, 0644);
-		while (fd >= 0 && flock(fd, LOCK_EX) < 0) {
+		fd = sys_open(LOCK_FILE, O_RDWR | O_CREAT, 0644);
+		while (fd >= 0 && sys_flock(fd, LOCK_EX) < 0) {
 			if (errno != EINTR) {
 				close(fd);
 				fd = -1;
@@ -174,8 +174,8 @@ struct StoreLock {
 
 int write_file(const char *path, const uint8_t *data, size_t len)
 {
-	bool in_ram = strncmp(path, kWorkDir, strlen(kWorkDir)) == 0;
-	if (sys_mkdir_p(in_ram ? kWorkDir : kFlashDir, 0755) < 0)
+	bool in_ram = strncmp(path, WORK_DIR, strlen(WORK_DIR)) == 0;
+	if (sys_mkdir_p(in_ram ? WORK_DIR : FLASH_DIR, 0755) < 0)
 		return -1;
 	/* working copies live in RAM: a power cut loses them, fsync or not */
 	return in_ram ? sys_write_volatile(path, data, len, 0644) : sys_write_atomic(path, data, len, 0644);
@@ -183,8 +183,8 @@ int write_file(const char *path, const uint8_t *data, size_t len)
 
 int write_set(int idx, const MibSet &set, bool to_flash)
 {
-	const SetFiles &f = kSets[idx];
-	uint8_t out[kMibLayout.file_max];
+	const SetFiles &f = SET_FILES[idx];
+	uint8_t out[MIB_LAYOUT.file_max];
 	size_t len = mibset_write(set, mib_layout_version(), out);
 	caches[idx].valid = false;
 	return write_file(to_flash || !f.work ? f.flash : f.work, out, len);
@@ -336,7 +336,7 @@ int mib_install(int kind, const uint8_t *data, size_t len, const char **why)
 		return *why = "store is not accessible", -1;
 	int rc;
 	if (set.kind == target) {
-		rc = write_file(kSets[idx].flash, data, len);
+		rc = write_file(SET_FILES[idx].flash, data, len);
 	} else {
 		set.kind = target;
 		rc = write_set(idx, set, true);
@@ -344,7 +344,7 @@ int mib_install(int kind, const uint8_t *data, size_t len, const char **why)
 	caches[idx].valid = false;
 	if (rc < 0)
 		return *why = "flash write failed", -1;
-	if (kSets[idx].work && sys_unlink(kSets[idx].work) < 0 && errno != ENOENT)
+	if (SET_FILES[idx].work && sys_unlink(SET_FILES[idx].work) < 0 && errno != ENOENT)
 		return *why = "working copy could not be dropped", -1;
 	return 0;
 }
@@ -360,7 +360,7 @@ int mib_reset(void)
 		mibset_factory(set, kind);
 		if (write_set(idx, set, true) < 0)
 			return -1;
-		if (sys_unlink(kSets[idx].work) < 0 && errno != ENOENT)
+		if (sys_unlink(SET_FILES[idx].work) < 0 && errno != ENOENT)
 			return -1;
 	}
 	return 0;

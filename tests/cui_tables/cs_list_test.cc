@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "../store/helpers.h"
+#include "roots.h"
 #include "apmib.h"
 #include "check_util.h"
 #include "cs.h"

@@ -19,6 +19,10 @@
 #                            the root, one shell for all; $OUT lists failures
 #   dump_words TEXT          splits a dump value into $WORDS: blanks separate,
 #                            "..." with \" and \\ escapes is one word
+#   modem_start TTY <SCRIPT  a simulated modem (modemsim) on the root's /dev/TTY,
+#                            answering as the script on stdin says; the bytes it
+#                            received go to $BOX/var/log/modem.TTY; $MODEM_PID
+#   modem_stop               ends the simulated modems this script started
 #   done_testing             "N passed, N failed"; exit status 0 only if none failed
 
 : "${KP7_BUILD:?KP7_BUILD must name the bin directory of the build}"
@@ -33,7 +37,8 @@ BOX=
 OUT= ERR= RC=
 _PASS=0 _FAIL=0 _BOXES=0
 _TMP=$(mktemp -d "${TMPDIR:-/tmp}/kp7e2e.XXXXXX") || exit 1
-trap 'rm -rf "$_TMP"' EXIT
+_MODEMS=()
+trap 'modem_stop; rm -rf "$_TMP"' EXIT
 
 box_new() {
 	BOX=$_TMP/root$((++_BOXES))
@@ -163,6 +168,37 @@ dump_words() {
 	done
 	((have)) && WORDS+=("$w")
 	return 0
+}
+
+# The simulator is a sandbox tool: a MIPS build takes it from the host
+# build (KP7_HOST_BUILD) when there is one, else runs it emulated.
+modem_start() {
+	local tty=$1 script=$_TMP/modem${#_MODEMS[@]} sim i
+	sim=${KP7_HOST_BUILD:-$KP7_BUILD}/modemsim
+	local run=("$sim")
+	[ "$(od -An -tx1 -j5 -N1 "$sim" | tr -d ' ')" != 02 ] ||
+		run=(qemu-mips -L "${KP7_MIPS_SYSROOT:-/usr/mips-linux-gnu}" "$sim")
+	cat >"$script"
+	rm -f "$BOX/var/log/modem.$tty"
+	KP7_ROOT=$BOX "${run[@]}" "$tty" "$script" &
+	MODEM_PID=$!
+	_MODEMS+=("$MODEM_PID")
+	for ((i = 0; i < 200; i++)); do
+		[ -L "$BOX/dev/$tty" ] && return 0
+		kill -0 "$MODEM_PID" 2>/dev/null || break
+		sleep 0.05
+	done
+	echo "FAIL: modemsim on $tty did not start"
+	exit 1
+}
+
+modem_stop() {
+	local pid
+	for pid in "${_MODEMS[@]}"; do
+		kill "$pid" 2>/dev/null
+		wait "$pid" 2>/dev/null
+	done
+	_MODEMS=()
 }
 
 done_testing() {

@@ -6,7 +6,6 @@
  */
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <sched.h>
@@ -25,67 +24,23 @@
 
 #include "cui.h"
 #include "easydns.h"
+#include "roots.h"
+#include "sandbox.h"
 
 namespace {
 
 /* The sandbox root, fixed before main(): the platform layer reads
  * KP7_ROOT once per process. */
-struct Root {
-	std::string path;
+struct Root : TempRoot {
 	Root()
 	{
-		char tmpl[] = "/tmp/kp7easydns.XXXXXX";
-		path = mkdtemp(tmpl);
-		setenv("KP7_ROOT", path.c_str(), 1);
-		mkdir((path + "/var").c_str(), 0755);
-		mkdir((path + "/var/mnt").c_str(), 0755);
-		mkdir((path + "/var/mnt/etc").c_str(), 0755);
+		set_test_root(path);
+		make_dirs(dir());
 	}
-	~Root() { (void)!system(("rm -rf '" + path + "'").c_str()); }
 	std::string dir() const { return path + "/var/mnt/etc"; }
 	std::string hosts() const { return path + EASYDNS_FILE; }
 };
 Root root;
-
-std::string read_all(const std::string &path)
-{
-	FILE *f = fopen(path.c_str(), "rb");
-	if (!f)
-		return "<missing>";
-	std::string s;
-	char buf[4096];
-	size_t n;
-	while ((n = fread(buf, 1, sizeof(buf), f)) > 0)
-		s.append(buf, n);
-	fclose(f);
-	return s;
-}
-
-void write_file(const std::string &path, const std::string &text)
-{
-	FILE *f = fopen(path.c_str(), "wb");
-	ASSERT_NE(f, nullptr) << path;
-	fwrite(text.data(), 1, text.size(), f);
-	fclose(f);
-}
-
-/* Names in the hosts file's directory: catches temporaries left behind. */
-std::string listing()
-{
-	std::vector<std::string> names;
-	DIR *d = opendir(root.dir().c_str());
-	if (!d)
-		return "<no dir>";
-	while (struct dirent *e = readdir(d))
-		if (strcmp(e->d_name, ".") && strcmp(e->d_name, ".."))
-			names.push_back(e->d_name);
-	closedir(d);
-	std::sort(names.begin(), names.end());
-	std::string s;
-	for (const std::string &n : names)
-		s += n + " ";
-	return s;
-}
 
 cs_easydns_t entry(const char *addr, const char *host, const char *comment)
 {
@@ -140,8 +95,8 @@ class EasyDns : public ::testing::Test {
 protected:
 	void SetUp() override
 	{
-		(void)!system(("rm -rf '" + root.dir() + "'/*").c_str());
-		chmod(root.dir().c_str(), 0755);
+		remove_tree(root.dir());
+		make_dirs(root.dir());
 		cui_sc->debug_level = 0;
 	}
 };
@@ -183,9 +138,9 @@ TEST_F(EasyDns, LongLinesAreOneLine)
 	write_file(root.hosts(), text);
 	EXPECT_EQ(table(), "6.6.6.6|" + std::string(255, 'x') + "|\n8.8.8.8|real|#\n");
 	ASSERT_EQ(DelEasyDns(2), 0);
-	EXPECT_EQ(read_all(root.hosts()), late_host + tail_like_entry);
+	EXPECT_EQ(read_file(root.hosts()), late_host + tail_like_entry);
 	ASSERT_EQ(DelEasyDns(0), 0);
-	EXPECT_EQ(read_all(root.hosts()), late_host);
+	EXPECT_EQ(read_file(root.hosts()), late_host);
 }
 
 /* Entry n of the listing is the line that deleting entry n removes. */
@@ -203,7 +158,7 @@ TEST_F(EasyDns, DeleteRemovesTheListedEntry)
 			if (i != n)
 				expected += before[i - 1] + "\n";
 		EXPECT_EQ(table(), expected) << "deleting entry " << n;
-		EXPECT_EQ(listing(), "hosts ");
+		EXPECT_EQ(listing(root.dir()), "hosts ");
 	}
 }
 
@@ -214,23 +169,23 @@ TEST_F(EasyDns, DeleteKeepsOtherLinesByteForByte)
 			  g = "1.1.1.1 blank sep\n", h = "#last line \xff\t\x01 without LF";
 	write_file(root.hosts(), a + b + c + d + e + f + g + h);
 	ASSERT_EQ(DelEasyDns(2), 0);
-	EXPECT_EQ(read_all(root.hosts()), a + b + c + e + f + g + h);
+	EXPECT_EQ(read_file(root.hosts()), a + b + c + e + f + g + h);
 	EXPECT_EQ(table(), "10.0.0.1|one|#1\n10.0.0.3|three|#3\n");
 
 	/* the former entry 3 is now entry 2 */
 	ASSERT_EQ(DelEasyDns(2), 0);
-	EXPECT_EQ(read_all(root.hosts()), a + b + c + e + g + h);
+	EXPECT_EQ(read_file(root.hosts()), a + b + c + e + g + h);
 
 	/* deleting every entry leaves everything else */
 	write_file(root.hosts(), a + b + c + d + e + f + g + h);
 	ASSERT_EQ(DelEasyDns(0), 0);
-	EXPECT_EQ(read_all(root.hosts()), a + c + e + g + h);
+	EXPECT_EQ(read_file(root.hosts()), a + c + e + g + h);
 	EXPECT_EQ(GetEasyDns(0, nullptr), 0);
 
 	/* an entry on a last line without LF goes, the rest stays whole */
 	write_file(root.hosts(), a + "10.0.0.9\tend");
 	ASSERT_EQ(DelEasyDns(1), 0);
-	EXPECT_EQ(read_all(root.hosts()), a);
+	EXPECT_EQ(read_file(root.hosts()), a);
 }
 
 TEST_F(EasyDns, DeleteOfNoEntryChangesNothing)
@@ -240,14 +195,14 @@ TEST_F(EasyDns, DeleteOfNoEntryChangesNothing)
 	ASSERT_EQ(stat(root.hosts().c_str(), &before), 0);
 	EXPECT_EQ(DelEasyDns(5), 0);
 	EXPECT_EQ(DelEasyDns(-1), 0);
-	EXPECT_EQ(read_all(root.hosts()), MIXED);
+	EXPECT_EQ(read_file(root.hosts()), MIXED);
 	ASSERT_EQ(stat(root.hosts().c_str(), &after), 0);
 	EXPECT_EQ(before.st_ino, after.st_ino) << "the file was not rewritten";
 
 	unlink(root.hosts().c_str());
 	EXPECT_EQ(DelEasyDns(0), -1);
 	EXPECT_EQ(GetEasyDns(0, nullptr), 0);
-	EXPECT_EQ(listing(), "");
+	EXPECT_EQ(listing(root.dir()), "");
 }
 
 TEST_F(EasyDns, AddAppendsOneWholeLine)
@@ -255,12 +210,12 @@ TEST_F(EasyDns, AddAppendsOneWholeLine)
 	/* no file yet: it is made */
 	cs_easydns_t e = entry("192.168.0.20", "tv", "# living room");
 	ASSERT_EQ(SetEasyDns(&e), 0);
-	EXPECT_EQ(read_all(root.hosts()), "192.168.0.20\ttv\t# living room\n");
+	EXPECT_EQ(read_file(root.hosts()), "192.168.0.20\ttv\t# living room\n");
 
 	/* an entry without a comment has an empty third field */
 	e = entry("10.1.2.3", "nocomment", "");
 	ASSERT_EQ(SetEasyDns(&e), 0);
-	EXPECT_EQ(read_all(root.hosts()), "192.168.0.20\ttv\t# living room\n10.1.2.3\tnocomment\t\n");
+	EXPECT_EQ(read_file(root.hosts()), "192.168.0.20\ttv\t# living room\n10.1.2.3\tnocomment\t\n");
 	EXPECT_EQ(table(), "192.168.0.20|tv|# living room\n10.1.2.3|nocomment|\n");
 
 	/* a last line without LF is ended first, the rest left alone */
@@ -268,12 +223,12 @@ TEST_F(EasyDns, AddAppendsOneWholeLine)
 	chmod(root.hosts().c_str(), 0600);
 	e = entry("10.9.9.9", "added", "#new");
 	ASSERT_EQ(SetEasyDns(&e), 0);
-	EXPECT_EQ(read_all(root.hosts()), MIXED + "\n10.9.9.9\tadded\t#new\n");
+	EXPECT_EQ(read_file(root.hosts()), MIXED + "\n10.9.9.9\tadded\t#new\n");
 	EXPECT_EQ(shown(5), "10.9.9.9|added|#new");
 	struct stat st;
 	ASSERT_EQ(stat(root.hosts().c_str(), &st), 0);
 	EXPECT_EQ(st.st_mode & 07777, 0600u);
-	EXPECT_EQ(listing(), "hosts ");
+	EXPECT_EQ(listing(root.dir()), "hosts ");
 }
 
 /* The longest record the set command can hand over fits whole. */
@@ -282,7 +237,7 @@ TEST_F(EasyDns, AddLongestRecord)
 	std::string host(255, 'n'), comment = "#" + std::string(66, 'c');
 	cs_easydns_t e = entry("255.255.255.255", host.c_str(), comment.c_str());
 	ASSERT_EQ(SetEasyDns(&e), 0);
-	EXPECT_EQ(read_all(root.hosts()), "255.255.255.255\t" + host + "\t" + comment + "\n");
+	EXPECT_EQ(read_file(root.hosts()), "255.255.255.255\t" + host + "\t" + comment + "\n");
 	EXPECT_EQ(shown(1), "255.255.255.255|" + host + "|" + comment);
 }
 
@@ -301,7 +256,7 @@ TEST_F(EasyDns, AddRefusesLineBreakingRecords)
 	cs_easydns_t unterminated = entry("10.0.0.1", "x", "#");
 	memset(unterminated.host, 'x', sizeof(unterminated.host));
 	EXPECT_EQ(SetEasyDns(&unterminated), -1);
-	EXPECT_EQ(read_all(root.hosts()), MIXED);
+	EXPECT_EQ(read_file(root.hosts()), MIXED);
 	/* a TAB in a comment only ends the comment */
 	cs_easydns_t tab_comment = entry("10.0.0.1", "h", "#a\tb");
 	EXPECT_EQ(SetEasyDns(&tab_comment), 0);
@@ -358,7 +313,7 @@ TEST_F(EasyDns, ConcurrentAddsAllLand)
 		EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 	}
 	EXPECT_EQ(GetEasyDns(0, nullptr), PROCS * EACH);
-	EXPECT_EQ(listing(), "hosts ");
+	EXPECT_EQ(listing(root.dir()), "hosts ");
 }
 
 /* ---- write failures ---- */
@@ -411,12 +366,7 @@ std::string in_private_tmpfs(const char *opts, const std::function<std::string()
 		_exit(0);
 	}
 	close(fds[1]);
-	std::string out;
-	char buf[512];
-	ssize_t n;
-	while ((n = read(fds[0], buf, sizeof(buf))) > 0)
-		out.append(buf, (size_t)n);
-	close(fds[0]);
+	std::string out = drain(fds[0]);
 	int status;
 	waitpid(pid, &status, 0);
 	return out;
@@ -431,8 +381,8 @@ std::string attempt_changes()
 	std::string r = "set " + std::to_string(SetEasyDns(&e));
 	r += " del2 " + std::to_string(DelEasyDns(2));
 	r += " delall " + std::to_string(DelEasyDns(0));
-	r += read_all(root.hosts()) == THREE ? " unchanged" : " CHANGED: " + read_all(root.hosts());
-	r += " | " + listing();
+	r += read_file(root.hosts()) == THREE ? " unchanged" : " CHANGED: " + read_file(root.hosts());
+	r += " | " + listing(root.dir());
 	return r;
 }
 
@@ -463,7 +413,7 @@ TEST_F(EasyDns, FullDiskKeepsFile)
 		/* and with room again, the same changes work */
 		unlink((root.dir() + "/filler").c_str());
 		int del = DelEasyDns(2);
-		return full + " | then del2 " + std::to_string(del) + " " + read_all(root.hosts());
+		return full + " | then del2 " + std::to_string(del) + " " + read_file(root.hosts());
 	});
 	if (r.rfind("SKIP", 0) == 0)
 		GTEST_SKIP() << r;

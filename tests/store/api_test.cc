@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "apmib.h"
-#include "helpers.h"
+#include "roots.h"
 #include "mibtab.h"
 
 namespace {
@@ -120,8 +120,8 @@ TEST(StoreApi, ReadingWritesNothing)
 	TempRoot root;
 	EXPECT_TRUE(in_root(root, [] {
 		char buf[1024];
-		for (size_t i = 0; i < kMibCount; i++)
-			apmib_get(kMibTab[i].id, buf);
+		for (size_t i = 0; i < MIB_PARAM_COUNT; i++)
+			apmib_get(MIB_PARAMS[i].id, buf);
 		get_u32(655);
 	}));
 	EXPECT_FALSE(exists(root / "var/apmib"));

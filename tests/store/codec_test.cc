@@ -10,7 +10,7 @@
 #include "apmib.h"
 #include "be.h"
 #include "cfgsect.h"
-#include "helpers.h"
+#include "roots.h"
 #include "lzss.h"
 #include "mibset.h"
 #include "mibstore.h"
@@ -78,7 +78,7 @@ TEST(StoreCodec, RoundTrips)
 		EXPECT_TRUE(std::equal(b.begin(), b.end(), back.begin()));
 		EXPECT_EQ(0xee, back[b.size()]) << "nothing past the announced length";
 		if (!b.empty()) {
-			EXPECT_EQ(-1, DecodeBound(comp.data(), comp.size(), back.data(), b.size() - 1));
+			EXPECT_EQ(-1, mib_decode_bound(comp.data(), comp.size(), back.data(), b.size() - 1));
 		}
 	}
 	std::vector<uint8_t> settings = factory_file(CURRENT_SETTING), comp;
@@ -94,7 +94,7 @@ TEST(StoreCodec, DamagedStreamsAreRefusedWithinBounds)
 	for (size_t cut = 0; cut < comp.size(); cut++) {
 		std::vector<uint8_t> part(comp.begin(), comp.begin() + cut); /* exact-size heap copy */
 		std::vector<uint8_t> out(src.size());
-		EXPECT_EQ(-1, DecodeBound(part.data(), part.size(), out.data(), out.size())) << cut;
+		EXPECT_EQ(-1, mib_decode_bound(part.data(), part.size(), out.data(), out.size())) << cut;
 	}
 	std::vector<uint8_t> out(APMIB_DECODE_MAX);
 	const uint8_t too_big[] = {0, 1, 0, 6, 0xff, 1, 2, 3};  /* announces 65542 bytes */
@@ -106,13 +106,13 @@ TEST(StoreCodec, DamagedStreamsAreRefusedWithinBounds)
 	}
 	EXPECT_EQ(-1, Decode(trailing, sizeof(trailing), out.data()));
 	EXPECT_EQ(1, Decode(trailing, sizeof(trailing) - 1, out.data()));
-	EXPECT_EQ(-1, DecodeBound(trailing, sizeof(trailing) - 1, out.data(), 0));
+	EXPECT_EQ(-1, mib_decode_bound(trailing, sizeof(trailing) - 1, out.data(), 0));
 	for (int c = 0; c < 3000; c++) {
 		std::vector<uint8_t> junk = random_block(rng, 4 + rng() % 300, 256);
 		junk[0] = junk[1] = 0;
 		unsigned cap = rng() % 2000;
 		std::vector<uint8_t> dst(cap);
-		int n = DecodeBound(junk.data(), junk.size(), dst.data(), cap);
+		int n = mib_decode_bound(junk.data(), junk.size(), dst.data(), cap);
 		EXPECT_LE(n, (int)cap);
 	}
 }

@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "apmib.h"
-#include "helpers.h"
+#include "roots.h"
 #include "mibset.h"
 
 namespace {
@@ -199,8 +199,8 @@ TEST(StoreProcesses, RecordsThatRunPastTheirFileAreRefused)
 		MibSet set;
 		if (mibset_parse(f.data(), f.size(), set, nullptr) == 0) {
 			/* whatever loads keeps every value within its record */
-			for (size_t i = 0; i < kMibCount; i++) {
-				const MibRec *rec = &kMibTab[i];
+			for (size_t i = 0; i < MIB_PARAM_COUNT; i++) {
+				const MibRec *rec = &MIB_PARAMS[i];
 				const std::vector<uint8_t> &v = set.at(rec, 0);
 				if (rec->flags & MIB_F_LIST) {
 					EXPECT_LE(v.size(), (size_t)rec->cap * rec->size) << rec->name;

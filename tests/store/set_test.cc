@@ -11,7 +11,7 @@
 
 #include "apmib.h"
 #include "be.h"
-#include "helpers.h"
+#include "roots.h"
 #include "mibset.h"
 #include "mibval.h"
 
@@ -27,14 +27,14 @@ bool stored(const MibRec &r, int kind)
 /* What mib_lookup must answer, found the slow way. */
 MibRef lookup_by_scan(int id)
 {
-	static constexpr MibRole kRoles[] = {MIB_READ, MIB_COUNT, MIB_ADD, MIB_DEL, MIB_DELALL};
-	for (const MibRec &r : kMibTab) {
+	static constexpr MibRole ROLES[] = {MIB_READ, MIB_COUNT, MIB_ADD, MIB_DEL, MIB_DELALL};
+	for (const MibRec &r : MIB_PARAMS) {
 		if (!(r.flags & MIB_F_LIST)) {
 			if (r.id == id)
 				return {&r, MIB_VALUE};
 			continue;
 		}
-		for (MibRole role : kRoles)
+		for (MibRole role : ROLES)
 			if (mib_list_cmd_id(&r, role) == id)
 				return {&r, role};
 	}
@@ -82,7 +82,7 @@ TEST(StoreSet, FactoryValuesAreTheTableText)
 		MibSet set;
 		memset(&set, 0xa5, sizeof(set)); /* nothing may survive from before */
 		mibset_factory(set, kind);
-		for (const MibRec &r : kMibTab) {
+		for (const MibRec &r : MIB_PARAMS) {
 			if (!stored(r, kind))
 				continue;
 			if (r.flags & MIB_F_LIST) {
@@ -107,7 +107,7 @@ TEST(StoreSet, FactoryValuesAreTheTableText)
 TEST(StoreSet, LookupFindsEveryNumberAndNothingElse)
 {
 	std::set<int> ids = {0, -1, 1 << 21, 0x7fffffff, MIB_TABLE_READ, MIB_TABLE_DELALL};
-	for (const MibRec &r : kMibTab) {
+	for (const MibRec &r : MIB_PARAMS) {
 		for (MibRole role : {MIB_VALUE, MIB_COUNT, MIB_ADD, MIB_DEL, MIB_DELALL}) {
 			int id = mib_list_cmd_id(&r, role);
 			for (int d = -1; d <= 1; d++)
@@ -205,9 +205,9 @@ TEST(StoreSet, ListEditsLeaveTheSameSetAsDirectAdds)
 	for (int i = 0; i < tbl->cap; i++)
 		ASSERT_TRUE(mibset_list_add(edited, tbl, c)) << i;
 	EXPECT_FALSE(mibset_list_add(edited, tbl, c));
-	EXPECT_EQ(0, memcmp(factory.bytes + kMibLayout.off[mib_index(tbl) + 1],
-			    edited.bytes + kMibLayout.off[mib_index(tbl) + 1],
-			    sizeof(edited.bytes) - kMibLayout.off[mib_index(tbl) + 1]));
+	EXPECT_EQ(0, memcmp(factory.bytes + MIB_LAYOUT.off[mib_index(tbl) + 1],
+			    edited.bytes + MIB_LAYOUT.off[mib_index(tbl) + 1],
+			    sizeof(edited.bytes) - MIB_LAYOUT.off[mib_index(tbl) + 1]));
 
 	/* the same through the store: the same file */
 	TempRoot r1, r2;

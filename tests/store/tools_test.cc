@@ -1,7 +1,7 @@
 /* flash, cfgburn and mibtool, run as programs against private roots. */
 #include <gtest/gtest.h>
 
-#include "helpers.h"
+#include "roots.h"
 
 namespace {
 

@@ -127,7 +127,7 @@ TEST(SysRun, CommandsRunThroughTheRootsShell)
 
 	r = probe(root.env(), {"popen", "stdin", "w", "to the child\n"});
 	EXPECT_EQ(r.out, "fake:-c:stdin:" + root.path + "\nstatus 5\n");
-	EXPECT_EQ(read_all(root / "got"), "to the child\n");
+	EXPECT_EQ(read_file(root / "got"), "to the child\n");
 
 	r = probe(root.env(), {"popen", "x", "q"});
 	EXPECT_EQ(r.out, "popen failed\n") << "bad mode";
@@ -163,5 +163,5 @@ TEST(SysSyslog, LinesMirroredIntoTheRoot)
 	std::string expected = "Jan  2 01:01:01 daemon.notice sck[" + a.out.substr(0, a.out.size() - 1) +
 			       "]: first\n" + "Jan  2 01:01:01 local3.err sck[" +
 			       b.out.substr(0, b.out.size() - 1) + "]: two\n";
-	EXPECT_EQ(read_all(root / "var/log/messages"), expected);
+	EXPECT_EQ(read_file(root / "var/log/messages"), expected);
 }

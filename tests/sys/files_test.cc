@@ -1,9 +1,6 @@
 /* Files by router path, outside any sandbox root: paths are used as given. */
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
-#include <dirent.h>
 #include <errno.h>
 #include <signal.h>
 #include <string.h>
@@ -18,24 +15,6 @@
 #include "sys.h"
 
 namespace {
-
-/* Names in a directory, to catch temporary files left behind. */
-std::string listing(const std::string &dir)
-{
-	std::vector<std::string> names;
-	DIR *d = opendir(dir.c_str());
-	if (!d)
-		return "<no dir>";
-	while (struct dirent *e = readdir(d))
-		if (strcmp(e->d_name, ".") && strcmp(e->d_name, ".."))
-			names.push_back(e->d_name);
-	closedir(d);
-	std::sort(names.begin(), names.end());
-	std::string s;
-	for (const std::string &n : names)
-		s += n + " ";
-	return s;
-}
 
 int drop_dac_override(void)
 {
@@ -61,13 +40,13 @@ TEST(SysWriteAtomic, WritesAndReplacesWhole)
 	TempDir t;
 	std::string f = t / "state";
 	ASSERT_EQ(sys_write_atomic(f.c_str(), "first, longer content\n", 22, 0600), 0);
-	EXPECT_EQ(read_all(f), "first, longer content\n");
+	EXPECT_EQ(read_file(f), "first, longer content\n");
 	EXPECT_EQ(mode_of(f), 0600u);
 	ASSERT_EQ(sys_write_atomic(f.c_str(), "2nd", 3, 0644), 0);
-	EXPECT_EQ(read_all(f), "2nd");
+	EXPECT_EQ(read_file(f), "2nd");
 	EXPECT_EQ(mode_of(f), 0644u);
 	ASSERT_EQ(sys_write_atomic(f.c_str(), "", 0, 0644), 0);
-	EXPECT_EQ(read_all(f), "");
+	EXPECT_EQ(read_file(f), "");
 	EXPECT_EQ(listing(t.path), "state ");
 }
 
@@ -89,7 +68,7 @@ TEST(SysWriteAtomic, FailureKeepsOldFileAndRemovesTemporary)
 	int status;
 	waitpid(pid, &status, 0);
 	EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "expected -1/EFBIG";
-	EXPECT_EQ(read_all(f), "old");
+	EXPECT_EQ(read_file(f), "old");
 	EXPECT_EQ(listing(t.path), "state ");
 
 	/* The rename fails: the target is a directory. */
@@ -122,7 +101,7 @@ TEST(SysWriteAtomic, UnwritableDirectoryKeepsOldContent)
 	waitpid(pid, &status, 0);
 	chmod(t.path.c_str(), 0755);
 	EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "expected -1/EACCES";
-	EXPECT_EQ(read_all(f), "old");
+	EXPECT_EQ(read_file(f), "old");
 	EXPECT_EQ(listing(t.path), "state ");
 }
 

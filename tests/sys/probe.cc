@@ -120,54 +120,9 @@ ProbeResult probe(const std::vector<std::string> &env, const std::vector<std::st
 		_exit(126);
 	}
 	close(fds[1]);
-	ProbeResult r{-1, ""};
-	char buf[4096];
-	ssize_t n;
-	while ((n = read(fds[0], buf, sizeof(buf))) > 0)
-		r.out.append(buf, n);
-	close(fds[0]);
+	ProbeResult r{-1, drain(fds[0])};
 	waitpid(pid, &r.status, 0);
 	return r;
-}
-
-TempDir::TempDir()
-{
-	const char *tmp = getenv("TMPDIR");
-	char buf[512];
-	snprintf(buf, sizeof(buf), "%s/kp7sys.XXXXXX", tmp && *tmp ? tmp : "/tmp");
-	path = mkdtemp(buf) ? buf : "";
-}
-
-TempDir::~TempDir()
-{
-	if (path.empty())
-		return;
-	std::string cmd = "rm -rf '" + path + "'";
-	if (system(cmd.c_str()) != 0)
-		fprintf(stderr, "could not remove %s\n", path.c_str());
-}
-
-std::string read_all(const std::string &path)
-{
-	std::string s;
-	FILE *f = fopen(path.c_str(), "r");
-	if (!f)
-		return "<missing>";
-	char buf[4096];
-	size_t n;
-	while ((n = fread(buf, 1, sizeof(buf), f)) > 0)
-		s.append(buf, n);
-	fclose(f);
-	return s;
-}
-
-void write_file(const std::string &path, const std::string &text, int mode)
-{
-	FILE *f = fopen(path.c_str(), "w");
-	ASSERT_NE(f, nullptr) << path;
-	fputs(text.c_str(), f);
-	fclose(f);
-	chmod(path.c_str(), mode);
 }
 
 int main(int argc, char **argv)

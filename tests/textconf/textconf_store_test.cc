@@ -19,6 +19,8 @@
 
 #include "apmib.h"
 #include "sys.h"
+#include "roots.h"
+#include "sandbox.h"
 #include "textconf.h"
 
 namespace {
@@ -27,47 +29,19 @@ bool fail_version_read;
 
 /* The sandbox root, fixed before main(): the platform layer reads
  * KP7_ROOT once per process. */
-struct Root {
-	std::string path;
+struct Root : TempRoot {
 	Root()
 	{
-		char tmpl[] = "/tmp/kp7textconf.XXXXXX";
-		path = mkdtemp(tmpl);
-		setenv("KP7_ROOT", path.c_str(), 1);
-		for (const char *d : {"/var", "/var/log", "/var/mnt", "/var/mnt/text_conf"})
-			mkdir((path + d).c_str(), 0755);
+		set_test_root(path);
+		make_dirs(path + TEXTCONF_DIR);
 	}
-	~Root() { (void)!system(("rm -rf '" + path + "'").c_str()); }
-	std::string operator/(const char *name) const { return path + name; }
 };
 Root root;
-
-std::string read_all(const std::string &path)
-{
-	FILE *f = fopen(path.c_str(), "rb");
-	if (!f)
-		return "<missing>";
-	std::string s;
-	char buf[4096];
-	size_t n;
-	while ((n = fread(buf, 1, sizeof(buf), f)) > 0)
-		s.append(buf, n);
-	fclose(f);
-	return s;
-}
-
-void write_file(const std::string &path, const std::string &text)
-{
-	FILE *f = fopen(path.c_str(), "wb");
-	ASSERT_NE(f, nullptr) << path;
-	fputs(text.c_str(), f);
-	fclose(f);
-}
 
 /* The syslog mirror's lines since the last call, without time and pid. */
 std::string new_log_lines()
 {
-	std::string all = read_all(root / "/var/log/messages"), out;
+	std::string all = read_file(root / "/var/log/messages", ""), out;
 	unlink((root / "/var/log/messages").c_str());
 	size_t pos = 0;
 	while (pos < all.size()) {
@@ -120,7 +94,7 @@ TEST_F(TextBackupStore, SaveWithoutVersion)
 	EXPECT_EQ(new_log_lines(), "daemon.notice save current setting as text file by cui command\n"
 				   "daemon.err can't get MIB_VER\n");
 	/* nothing was started, and an older backup keeps its claim */
-	EXPECT_EQ(read_all(root / TEXTCONF_DIR "/cur_ver"), "5");
+	EXPECT_EQ(read_file(root / TEXTCONF_DIR "/cur_ver"), "5");
 }
 
 TEST_F(TextBackupStore, LoadWithoutVersion)
@@ -131,8 +105,8 @@ TEST_F(TextBackupStore, LoadWithoutVersion)
 	EXPECT_EQ(cui_text_conf_load(sc, 0, nullptr), 11);
 	EXPECT_STREQ(sc->msg, "ERROR 11: can't get MIB_VER errno 5\n");
 	EXPECT_EQ(new_log_lines(), "daemon.err  can't get MIB_VER\n");
-	EXPECT_EQ(read_all(root / TEXTCONF_DIR "/cur_ver"), "5");
-	EXPECT_EQ(read_all(root / TEXTCONF_DIR "/cur.txt"), "OP_MODE 0 1\n");
+	EXPECT_EQ(read_file(root / TEXTCONF_DIR "/cur_ver"), "5");
+	EXPECT_EQ(read_file(root / TEXTCONF_DIR "/cur.txt"), "OP_MODE 0 1\n");
 }
 
 TEST_F(TextBackupStore, ReplayOfAMissingDump)

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "files.h"
 #include "textconf.h"
 
 namespace {
@@ -167,18 +168,13 @@ TEST(TextCommand, NeverCut)
  * "[word]" each. */
 std::string words_through(const std::string &shell, const std::string &cmd)
 {
-	char dir[] = "/tmp/kp7tcsh.XXXXXX";
-	if (!mkdtemp(dir))
-		return "<mkdtemp>";
-	std::string script = std::string(dir) + "/cmd";
-	FILE *f = fopen(script.c_str(), "w");
+	TempDir dir("kp7tcsh");
 	/* kp7cui stands in as a function that shows its words; a marker file
 	 * shows whether anything else ran */
-	fprintf(f, "kp7cui() { for w; do printf '[%%s]' \"$w\"; done; }\n"
-		   "reboot() { echo RAN >%s/ran; }\nid() { echo RAN >%s/ran; }\n%s",
-		dir, dir, cmd.c_str());
-	fclose(f);
-	std::string run = shell + " " + script;
+	write_file(dir / "cmd", "kp7cui() { for w; do printf '[%s]' \"$w\"; done; }\n"
+				"reboot() { echo RAN >" + dir.path + "/ran; }\n"
+				"id() { echo RAN >" + dir.path + "/ran; }\n" + cmd);
+	std::string run = shell + " " + dir / "cmd";
 	FILE *p = popen(run.c_str(), "r");
 	std::string out;
 	char buf[4096];
@@ -186,9 +182,8 @@ std::string words_through(const std::string &shell, const std::string &cmd)
 	while ((n = fread(buf, 1, sizeof(buf), p)) > 0)
 		out.append(buf, n);
 	pclose(p);
-	if (access((std::string(dir) + "/ran").c_str(), F_OK) == 0)
+	if (exists(dir / "ran"))
 		out += "<A COMMAND RAN>";
-	(void)!system(("rm -rf " + std::string(dir)).c_str());
 	return out;
 }
 

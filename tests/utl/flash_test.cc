@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "helpers.h"
+#include "sandbox.h"
 #include "utl.h"
 #include "utl_int.h"
 

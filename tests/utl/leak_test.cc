@@ -12,7 +12,7 @@
 
 #include <string>
 
-#include "helpers.h"
+#include "sandbox.h"
 #include "utl.h"
 
 namespace {

@@ -9,7 +9,8 @@
 
 #include <string>
 
-#include "helpers.h"
+#include "sandbox.h"
+#include "sys.h"
 #include "utl.h"
 
 namespace {
@@ -124,16 +125,18 @@ TEST(UtlPopen, TwoStreamsClosedInEitherOrder)
 		}
 	}
 
-	/* Three readers, the middle one closed first. */
-	FILE *r[3];
-	for (int i = 0; i < 3; i++) {
+	/* Twelve readers, started by this library and by the platform's
+	 * runner alike (one list of children, of no fixed length), each
+	 * closed by the other layer, the middle ones first. */
+	FILE *r[12];
+	for (int i = 0; i < 12; i++) {
 		std::string cmd = "echo " + std::to_string(i) + "; exit " + std::to_string(10 + i);
-		r[i] = utl_popen(cmd.c_str(), "r");
+		r[i] = i % 2 ? utl_popen(cmd.c_str(), "r") : sys_popen(cmd.c_str(), "r");
 		ASSERT_NE(r[i], nullptr);
 	}
-	for (int i : {1, 0, 2}) {
+	for (int i : {6, 5, 7, 4, 8, 3, 9, 2, 10, 1, 11, 0}) {
 		EXPECT_EQ(drain(r[i]), std::to_string(i) + "\n");
-		EXPECT_EQ(exit_code(utl_pclose(r[i])), 10 + i);
+		EXPECT_EQ(exit_code(i % 2 ? sys_pclose(r[i]) : utl_pclose(r[i])), 10 + i);
 	}
 	alarm(0);
 	EXPECT_TRUE(no_children());

@@ -6,7 +6,7 @@
 
 #include <stdlib.h>
 
-#include "helpers.h"
+#include "sandbox.h"
 
 namespace {
 

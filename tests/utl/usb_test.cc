@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "helpers.h"
+#include "sandbox.h"
 #include "sys.h"
 #include "utl.h"
 #include "utl_int.h"
@@ -143,7 +143,7 @@ std::string mount_script(bool listed)
 
 std::string mount_calls(void)
 {
-	std::string s = read_file(in_root("/var/log/mounts"));
+	std::string s = read_file(in_root("/var/log/mounts"), "");
 	unlink(in_root("/var/log/mounts").c_str());
 	return s;
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "helpers.h"
+#include "sandbox.h"
 #include "http_server.h"
 #include "utl.h"
 #include "utl_int.h"

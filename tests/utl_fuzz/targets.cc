@@ -1,6 +1,5 @@
 /* The parsers under fuzzing, each with its seeds and what it must keep to. */
 #include <fcntl.h>
-#include <ftw.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -11,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "files.h"
 #include "fuzz.h"
 #include "utl.h"
 #include "utl_int.h"
@@ -18,11 +18,7 @@
 namespace {
 
 std::string root;
-
-int remove_one(const char *path, const struct stat *, int, struct FTW *)
-{
-	return remove(path);
-}
+TempDir *root_dir;
 
 /* The input as a stream (an empty one too, which fmemopen refuses). */
 FILE *stream_of(const std::string &input)
@@ -227,16 +223,14 @@ const char WGET_DOWNLOAD[] =
 
 void fuzz_setup(void)
 {
-	char tmpl[] = "/tmp/kp7fuzz.XXXXXX";
-	if (!mkdtemp(tmpl))
-		abort();
-	root = tmpl;
-	for (const char *d : {"/etc", "/etc/usb_modeswitch.d", "/var"})
-		mkdir((root + d).c_str(), 0755);
+	root_dir = new TempDir("kp7fuzz");
+	root = root_dir->path;
+	make_dirs(root + "/etc/usb_modeswitch.d");
+	make_dirs(root + "/var");
 	for (const char *f : {"/etc/usb_modeswitch.d/12d1:1446", "/etc/usb_modeswitch.d/19d2:0031"})
-		close(open((root + f).c_str(), O_WRONLY | O_CREAT, 0644));
+		write_file(root + f, "");
 	setenv("KP7_ROOT", root.c_str(), 1);
-	atexit([] { nftw(root.c_str(), remove_one, 16, FTW_DEPTH | FTW_PHYS); });
+	atexit([] { delete root_dir; });
 }
 
 const std::vector<FuzzTarget> &fuzz_targets(void)

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "helpers.h"
+#include "sandbox.h"
 #include "utl.h"
 
 namespace {

@@ -1,6 +1,7 @@
-/* Shared by the utility library's tests: files, roots, descriptors. */
-#ifndef KP7_TESTS_UTL_HELPERS_H
-#define KP7_TESTS_UTL_HELPERS_H
+/* Tests that run in one sandbox root for the whole process: the root,
+ * its logs, its programs, and this process's descriptors and children. */
+#ifndef KP7_TESTS_COMMON_SANDBOX_H
+#define KP7_TESTS_COMMON_SANDBOX_H
 
 #include <string>
 
@@ -24,8 +25,9 @@ struct CaptureStdout {
 /* Runs a host shell command for the test's own set-up; true on exit 0. */
 bool host_sh(const std::string &cmd);
 
-/* The root every command of the library runs in: KP7_ROOT, set once
- * before the library first looks at it. */
+/* The root every command of the process runs in: KP7_ROOT, set once
+ * before the platform layer first looks at it (also from a global's
+ * constructor). */
 void set_test_root(const std::string &dir);
 const std::string &test_root(void);
 /* Path of a router file in the test root. */

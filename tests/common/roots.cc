@@ -1,4 +1,4 @@
-#include "helpers.h"
+#include "roots.h"
 
 #include <fcntl.h>
 #include <ftw.h>
@@ -11,7 +11,7 @@
 #include <iterator>
 
 #include <gtest/gtest.h>
-#include "../emu_exec.h"
+#include "emu_exec.h"
 
 TempRoot::TempRoot()
 {
@@ -69,17 +69,6 @@ void write_all(const std::string &path, const std::vector<unsigned char> &data)
 {
 	std::ofstream out(path, std::ios::binary | std::ios::trunc);
 	out.write((const char *)data.data(), data.size());
-}
-
-static std::string drain(int fd)
-{
-	std::string s;
-	char buf[4096];
-	ssize_t n;
-	while ((n = read(fd, buf, sizeof(buf))) > 0)
-		s.append(buf, n);
-	close(fd);
-	return s;
 }
 
 ToolRun run_tool(const TempRoot &root, const std::vector<std::string> &argv)

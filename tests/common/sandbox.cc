@@ -1,4 +1,4 @@
-#include "helpers.h"
+#include "sandbox.h"
 
 #include <dirent.h>
 #include <errno.h>
@@ -59,44 +59,54 @@ bool host_sh(const std::string &cmd)
 	return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-static std::string root_dir;
+/* A function's own static: set also from other globals' constructors. */
+static std::string &root_dir(void)
+{
+	static std::string dir;
+	return dir;
+}
 
 void set_test_root(const std::string &dir)
 {
-	root_dir = dir;
+	root_dir() = dir;
 	setenv("KP7_ROOT", dir.c_str(), 1);
 }
 
 const std::string &test_root(void)
 {
-	return root_dir;
+	return root_dir();
 }
 
 std::string in_root(const std::string &router_path)
 {
-	return root_dir + router_path;
+	return root_dir() + router_path;
+}
+
+/* A log not written yet is empty. */
+static std::string log_since(const char *log, size_t mark)
+{
+	std::string all = read_file(in_root(log), "");
+	return mark < all.size() ? all.substr(mark) : "";
 }
 
 size_t commands_mark(void)
 {
-	return read_file(in_root("/var/log/commands")).size();
+	return log_since("/var/log/commands", 0).size();
 }
 
 std::string commands_since(size_t mark)
 {
-	std::string all = read_file(in_root("/var/log/commands"));
-	return mark < all.size() ? all.substr(mark) : "";
+	return log_since("/var/log/commands", mark);
 }
 
 size_t messages_mark(void)
 {
-	return read_file(in_root("/var/log/messages")).size();
+	return log_since("/var/log/messages", 0).size();
 }
 
 std::string messages_since(size_t mark)
 {
-	std::string all = read_file(in_root("/var/log/messages"));
-	return mark < all.size() ? all.substr(mark) : "";
+	return log_since("/var/log/messages", mark);
 }
 
 RootScript::RootScript(const std::string &router_path, const std::string &script)

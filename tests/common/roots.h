@@ -1,6 +1,7 @@
-/* Shared by the store tests: private roots and forked children. */
-#ifndef KP7_TESTS_STORE_HELPERS_H
-#define KP7_TESTS_STORE_HELPERS_H
+/* Private roots: a child process per root, and the build's programs run
+ * in one. */
+#ifndef KP7_TESTS_COMMON_ROOTS_H
+#define KP7_TESTS_COMMON_ROOTS_H
 
 #include <functional>
 #include <string>
