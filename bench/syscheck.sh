@@ -58,7 +58,7 @@ cpu_ms() {
 echo "== a real idle minute: syscheck against a minimal C daemon running the same commands"
 make_root "$work/a"
 make_root "$work/b"
-setsid "$bin/kp7box" run "$work/a" sh -c 'boa & exec syscheck' >/dev/null 2>&1 &
+setsid "$bin/kp7box" run "$work/a" sh -c '(boa &); exec syscheck' >/dev/null 2>&1 &
 jobs+=($!)
 sleep 1
 sck=$(find_exe "${jobs[0]}" "$work/a/bin/syscheck")

@@ -7,8 +7,8 @@
 #include <syslog.h>
 
 #include "sys.h"
+#include "text.h"
 #include "utl.h"
-#include "utl_int.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ constexpr const char *RESULT_FILES[SCK_PING_TARGETS] = {
 /* "ping HOST -c 2 -s 1 [-I SOURCE] > FILE &", the host as one word. */
 bool build_ping(sck_soft_t *sck, int target, const char *source)
 {
-	UtlCmd cmd(sck->work_buf, sizeof(sck->work_buf));
+	SysText cmd(sck->work_buf, sizeof(sck->work_buf));
 	cmd.text("ping ").word(sck->ping_host[target]).text(" -c 2 -s 1 ");
 	if (source)
 		cmd.text("-I ").text(source).text(" ");

@@ -52,11 +52,13 @@ struct WanctlStart {
 	const char *command;
 };
 
+/* In the background: a wanctl that does not detach itself must not hold
+ * up every other check for as long as it runs. */
 constexpr WanctlStart WANCTL_STARTS[] = {
-	{SCK_WAN_USB3G, true, "wanctl -t 16 -c 1 -x"},
-	{SCK_WAN_USB3G, false, "wanctl -t 16 -c 0 -x"},
-	{SCK_WAN_PPPOE, true, "wanctl -t 3 -c 0 -x"},
-	{SCK_WAN_PPPOE, false, "wanctl -t 3 -c 2 -x"},
+	{SCK_WAN_USB3G, true, "wanctl -t 16 -c 1 -x &"},
+	{SCK_WAN_USB3G, false, "wanctl -t 16 -c 0 -x &"},
+	{SCK_WAN_PPPOE, true, "wanctl -t 3 -c 0 -x &"},
+	{SCK_WAN_PPPOE, false, "wanctl -t 3 -c 2 -x &"},
 };
 
 void restart_wanctl(sck_soft_t *sck)

@@ -7,8 +7,8 @@
 #include <syslog.h>
 #include <sys/wait.h>
 
+#include "text.h"
 #include "utl.h"
-#include "utl_int.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ void read_shop_id(char (&id)[SHOP_ID_MAX + 1])
 /* "NAME -s ID &": the identifier as one word; none leaves -s bare. */
 void start_with_shop_id(sck_soft_t *sck, const char *name, const char *id)
 {
-	UtlCmd cmd(sck->work_buf, sizeof(sck->work_buf));
+	SysText cmd(sck->work_buf, sizeof(sck->work_buf));
 	cmd.text(name).text(" -s ");
 	if (*id)
 		cmd.word(id);
