@@ -19,6 +19,8 @@
 #   wait_log REGEX [N [SECS]]   waits until N (1) syslog lines match; false on timeout
 #   wait_for CMD...             waits (30 s) until CMD succeeds; false on timeout
 #   wait_lines N CMD...         waits (30 s) until CMD prints at least N lines
+#   needs_siblings              ends the test (skipped, status 0) in a sandbox
+#                               without sibling daemons and answering stand-ins
 #   emulated                    true when the root's programs run under qemu
 #   signum NAME                 the number the daemon has for signal NAME (the
 #                               router's numbering when emulated)
@@ -28,6 +30,12 @@
 
 DAEMON= DAEMON_JOB= DAEMON_OUT=$_TMP/daemon.out DAEMON_ERR=$_TMP/daemon.err
 trap 'daemon_stop; rm -rf "$_TMP"' EXIT
+
+needs_siblings() {
+	[ -d "$BOX/var/sandbox" ] && return 0
+	echo "SKIP: this sandbox has no sibling daemons or answering stand-ins"
+	done_testing
+}
 
 emulated() {
 	[ -d "$BOX/bin/.mips" ]
