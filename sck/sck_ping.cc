@@ -98,6 +98,18 @@ void succeeded(sck_soft_t *sck)
 	sck->ping_wait_timer = 0;
 }
 
+/* The marker, then the signal straight to the wanctl found; false when
+ * there is none. */
+bool ask_wanctl(int wanctl, const char *line, const char *marker, int sig)
+{
+	if (!wanctl)
+		return false;
+	sck_say("%s", line);
+	sck_mark(marker);
+	sck_ops->kill(wanctl, sig);
+	return true;
+}
+
 /* Failures one to five: pppd dials again. */
 void restart_pppd(int wanctl)
 {
@@ -106,12 +118,9 @@ void restart_pppd(int wanctl)
 	sck_say("     Stop pppd process and set the PingMonitor fail flag...");
 	sck_say("     Status LED Blinking...");
 	utl_putfile("/proc/gpio", "R", 1);
-	if (wanctl) {
-		sck_say("     send SIGUSR1 signal to wanctl( kill pppd )...");
-		sck_mark("/var/pppd_restart");
-		sck_ops->kill(wanctl, SIGUSR1);
+	if (ask_wanctl(wanctl, "     send SIGUSR1 signal to wanctl( kill pppd )...",
+		       "/var/pppd_restart", SIGUSR1))
 		return;
-	}
 	sck_ops->run("ifconfig ppp0 down");
 	sck_ops->kill_proc("pppd", SIGTERM);
 	sck_ops->sleep(3);
@@ -128,13 +137,9 @@ void restart_modem(sck_soft_t *sck, int wanctl)
 	sck_say("    Status LED Blinking...");
 	utl_putfile("/proc/gpio", "R", 1);
 	sck->ping_fail_count = 0;
-	if (wanctl) {
-		sck_say("     send SIGUSR2 signal to wanctl( usb restart )...");
-		sck_mark("/var/usbmodem_restart");
-		sck_ops->kill(wanctl, SIGUSR2);
-		return;
-	}
-	sck_ops->run("/bin/usbcycle.sh PingMonitor");
+	if (!ask_wanctl(wanctl, "     send SIGUSR2 signal to wanctl( usb restart )...",
+			"/var/usbmodem_restart", SIGUSR2))
+		sck_ops->run("/bin/usbcycle.sh PingMonitor");
 }
 
 void failed(sck_soft_t *sck)
