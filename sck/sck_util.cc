@@ -14,16 +14,6 @@ namespace {
  * 511-character line read from a file. */
 constexpr size_t LINE_MAX_LEN = 640;
 
-}  // namespace
-
-bool sck_count_down(const sck_soft_t *sck, uint32_t *timer)
-{
-	*timer = *timer > sck->interval ? *timer - sck->interval : 0;
-	return *timer == 0;
-}
-
-namespace {
-
 void say_text(char *line)
 {
 	size_t len = strlen(line);
@@ -42,6 +32,12 @@ void log_text(int priority, char *text)
 }
 
 }  // namespace
+
+bool sck_count_down(const sck_soft_t *sck, uint32_t *timer)
+{
+	*timer = *timer > sck->interval ? *timer - sck->interval : 0;
+	return *timer == 0;
+}
 
 void sck_say(const char *fmt, ...)
 {
