@@ -162,6 +162,11 @@ unsigned sys_sleep(unsigned seconds);
 /* Sleeps `usec` microseconds of simulated time. */
 void sys_usleep(unsigned long usec);
 
+/* ---- sockets (added for syscheck's interface requests) ---- */
+
+/* socket(2), close-on-exec, so that no command inherits it. */
+int sys_socket(int domain, int type, int protocol);
+
 /* ---- flash block devices and the firmware writer's signals (blockdev.cc) ---- */
 
 /* Size in bytes of an open device or file (its end), or -1. */
