@@ -19,7 +19,7 @@ namespace {
 typedef int scalar_fn(cui_soft_t *sc, const char *v, const cs_comm_c2m_t *rec, void *out);
 
 struct KindEntry {
-	uint32_t kind;
+	uint16_t kind;
 	const char *label;	/* in the trace */
 	scalar_fn *make;	/* nullptr: a list command */
 };
@@ -77,8 +77,8 @@ int store_text(cui_soft_t *sc, const char *v, void *out)
 
 int make_num(cui_soft_t *, const char *v, const cs_comm_c2m_t *rec, void *out)
 {
-	uint32_t n = CsStrToU32(v, nullptr);
-	if (rec->number == CS_PPP_IDLE_TIME)
+	uint32_t n = cs_str_to_u32(v, nullptr);
+	if (rec->minutes)
 		n *= 60u;	/* minutes given, seconds kept */
 	memcpy(out, &n, sizeof(n));
 	return 0;
@@ -108,7 +108,7 @@ int make_psk(cui_soft_t *sc, const char *v, const cs_comm_c2m_t *rec, void *out)
 int make_str_num(cui_soft_t *sc, const char *v, const cs_comm_c2m_t *rec, void *out)
 {
 	const char *end;
-	uint32_t n = CsStrToU32(v, &end);
+	uint32_t n = cs_str_to_u32(v, &end);
 	if (*end || n < rec->min || n > rec->max)
 		return refuse_length(sc, rec, n);
 	/* leading blanks may pad a number beyond any buffer */
@@ -160,7 +160,8 @@ int make_str_hex(cui_soft_t *sc, const char *v, const cs_comm_c2m_t *rec, void *
 
 int make_other(cui_soft_t *sc, const char *v, const cs_comm_c2m_t *rec, void *out)
 {
-	if (!rec->checker || rec->checker(v, out) != 0)
+	cs_checker_t *check = cs_checker(rec);
+	if (!check || check(v, out) != 0)
 		return illegal_value(sc);
 	return 0;
 }
@@ -183,17 +184,17 @@ constexpr KindEntry KINDS[] = {
 	{CUI_SET_TYPE_OTHER, "CUI_SET_TYPE_OTHER", make_other},
 };
 
-const KindEntry *find_kind(uint32_t kind)
+const KindEntry *find_kind(uint16_t kind)
 {
 	for (const KindEntry &k : KINDS)
-		if (k.kind == (kind & CUI_SET_TYPE_MASK))
+		if (k.kind == kind)
 			return &k;
 	return nullptr;
 }
 
 }  // namespace
 
-uint32_t CsStrToU32(const char *text, const char **end)
+uint32_t cs_str_to_u32(const char *text, const char **end)
 {
 	const char *p = text;
 	while (isspace((unsigned char)*p))
@@ -212,10 +213,10 @@ uint32_t CsStrToU32(const char *text, const char **end)
 	return negative ? 0u - m : m;
 }
 
-bool CsWholeU32(const char *text, uint32_t *value)
+bool cs_whole_u32(const char *text, uint32_t *value)
 {
 	const char *end;
-	*value = CsStrToU32(text, &end);
+	*value = cs_str_to_u32(text, &end);
 	return *end == '\0';
 }
 
@@ -225,9 +226,9 @@ int CsCheckAndMakeData(cui_soft_t *sc, int argc, char **argv, int index, const c
 	const KindEntry *k = rec ? find_kind(rec->kind) : nullptr;
 	if (!k)
 		return cui_fail(sc, 6, "illegal name");
-	cui_trace("%s(%u) %s: ", rec->name, rec->number, k->label);
+	cui_trace("%s(%u) %s: ", cs_text(rec->name), rec->number, k->label);
 	if (!k->make)
-		return CsListCommand(sc, argc, argv, index, rec, out);
+		return cs_list_command(sc, argc, argv, index, rec, out);
 	if (sc->n_arg >= argc)
 		return cui_fail(sc, 8, "shortarg of value");
 	int result = k->make(sc, argv[sc->n_arg], rec, out);

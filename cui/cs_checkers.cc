@@ -55,14 +55,14 @@ int accept_minutes(const char *v, void *out, const int32_t (&allowed)[N])
 
 int CsChkWlanBand(const char *v, void *out)
 {
-	static constexpr int32_t allowed[] = {1, 2, 3, 8, 10, 11};
-	return accept_number(v, out, allowed);
+	static constexpr int32_t ALLOWED[] = {1, 2, 3, 8, 10, 11};
+	return accept_number(v, out, ALLOWED);
 }
 
 int CsChkWLanFixRate(const char *v, void *out)
 {
 	uint32_t n;
-	if (!CsWholeU32(v, &n) || n > (1u << 27))
+	if (!cs_whole_u32(v, &n) || n > (1u << 27))
 		return -1;
 	put_u32(out, n);
 	return 0;
@@ -70,20 +70,20 @@ int CsChkWLanFixRate(const char *v, void *out)
 
 int CsChkWlanEncrypt(const char *v, void *out)
 {
-	static constexpr int32_t allowed[] = {0, 1, 2, 4, 6};
-	return accept_number(v, out, allowed);
+	static constexpr int32_t ALLOWED[] = {0, 1, 2, 4, 6};
+	return accept_number(v, out, ALLOWED);
 }
 
 int CsChkDhcp(const char *v, void *out)
 {
-	static constexpr int32_t allowed[] = {0, 2};
-	return accept_number(v, out, allowed);
+	static constexpr int32_t ALLOWED[] = {0, 2};
+	return accept_number(v, out, ALLOWED);
 }
 
 int CsChkWanDhcp(const char *v, void *out)
 {
-	static constexpr int32_t allowed[] = {0, 1, 3, 16};
-	return accept_number(v, out, allowed);
+	static constexpr int32_t ALLOWED[] = {0, 1, 3, 16};
+	return accept_number(v, out, ALLOWED);
 }
 
 int CsChkUsb3gCarrierSelect(const char *v, void *out)
@@ -97,14 +97,14 @@ int CsChkUsb3gCarrierSelect(const char *v, void *out)
 
 int CsChkUsb3gIdleTime(const char *v, void *out)
 {
-	static constexpr int32_t allowed[] = {1, 5, 10, 30, 60};
-	return accept_minutes(v, out, allowed);
+	static constexpr int32_t ALLOWED[] = {1, 5, 10, 30, 60};
+	return accept_minutes(v, out, ALLOWED);
 }
 
 int CsChkKp7PingMonInterval(const char *v, void *out)
 {
-	static constexpr int32_t allowed[] = {1, 5, 15, 30, 45, 60};
-	return accept_minutes(v, out, allowed);
+	static constexpr int32_t ALLOWED[] = {1, 5, 15, 30, 45, 60};
+	return accept_minutes(v, out, ALLOWED);
 }
 
 int CsChkTimeZone(const char *v, void *out)
@@ -112,22 +112,22 @@ int CsChkTimeZone(const char *v, void *out)
 	int32_t n;
 	if (!cui_parse_int(v, &n) || n < 0 || n >= CS_TIMEZONE_COUNT)
 		return -1;
-	const cs_timezoneval_t &tz = CS_TIMEZONEVAL[n];
-	cui_trace("%s idx %d val %s %s\n", "CsChkTimeZone", (int)n, tz.value, tz.desc);
+	const cs_timezoneval_t &tz = CS_TIMEZONEVAL[(size_t)n];
+	cui_trace("%s idx %d val %s %s\n", "CsChkTimeZone", (int)n, tz.value, cs_text(tz.desc));
 	memcpy(out, tz.value, strlen(tz.value) + 1);
 	return 0;
 }
 
 int CsChkScrlogEnabled(const char *v, void *out)
 {
-	static constexpr int32_t allowed[] = {0, 3};
-	return accept_number(v, out, allowed);
+	static constexpr int32_t ALLOWED[] = {0, 3};
+	return accept_number(v, out, ALLOWED);
 }
 
 int CsChkQosRuleMode(const char *v, void *out)
 {
-	static constexpr int32_t allowed[] = {5, 6, 9, 10};
-	return accept_number(v, out, allowed);
+	static constexpr int32_t ALLOWED[] = {5, 6, 9, 10};
+	return accept_number(v, out, ALLOWED);
 }
 
 int CsChkTimeZoneFromVal(const char *value)
@@ -136,4 +136,30 @@ int CsChkTimeZoneFromVal(const char *value)
 		if (value && !strcmp(tz.value, value))
 			return tz.zone;
 	return -1;
+}
+
+namespace {
+
+/* By the numbers of cs.h, which the tables' rows hold. */
+constexpr cs_checker_t *const CS_CHECKERS[] = {
+	nullptr,
+	CsChkWlanBand,
+	CsChkWLanFixRate,
+	CsChkWlanEncrypt,
+	CsChkDhcp,
+	CsChkWanDhcp,
+	CsChkUsb3gCarrierSelect,
+	CsChkUsb3gIdleTime,
+	CsChkKp7PingMonInterval,
+	CsChkTimeZone,
+	CsChkScrlogEnabled,
+	CsChkQosRuleMode,
+};
+static_assert(sizeof(CS_CHECKERS) / sizeof(CS_CHECKERS[0]) == CS_CHK_COUNT, "a checker per number");
+
+}  // namespace
+
+cs_checker_t *cs_checker(const cs_comm_c2m_t *rec)
+{
+	return rec->checker < CS_CHK_COUNT ? CS_CHECKERS[rec->checker] : nullptr;
 }

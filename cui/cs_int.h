@@ -9,9 +9,6 @@
 
 #include "cs.h"
 
-/* PPP_IDLE_TIME: given in minutes, kept in seconds */
-#define CS_PPP_IDLE_TIME 108u
-
 /*
  * `text` read as the router's 32-bit strtoul() reads it, whatever the
  * width of long here: base detection, leading blanks and a sign allowed
@@ -19,13 +16,13 @@
  * `*end` (when wanted) points after the number, or at `text` when there
  * is none.
  */
-uint32_t CsStrToU32(const char *text, const char **end);
+uint32_t cs_str_to_u32(const char *text, const char **end);
 
-/* CsStrToU32() of a text that is all number ("" is 0); false otherwise. */
-bool CsWholeU32(const char *text, uint32_t *value);
+/* cs_str_to_u32() of a text that is all number ("" is 0); false otherwise. */
+bool cs_whole_u32(const char *text, uint32_t *value);
 
 /* The list kinds of CsCheckAndMakeData(), after its trace. */
-int CsListCommand(cui_soft_t *sc, int argc, char **argv, int index, const cs_comm_c2m_t *rec,
-		  void *out);
+int cs_list_command(cui_soft_t *sc, int argc, char **argv, int index, const cs_comm_c2m_t *rec,
+		    void *out);
 
 #endif

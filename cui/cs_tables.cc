@@ -1,119 +1,29 @@
 /*
  * The parameter tables: names, store numbers, value kinds and limits, the
- * lists' entry layouts, the time zones.  Constant data only; the generic
- * code that walks it is in the other cs_*.cc files, cui_set.cc and
- * cui_get.cc.
+ * lists' entry layouts, the time zones.  The rows below are packed by the
+ * compiler into the read-only records of cs.h (cs_rows.h), every text
+ * once in one pool.  A list's commands and rows are written once, in its
+ * LIST_ROWS row, and placed into the set and get tables from there.  The
+ * generic code that walks the tables is in the other cs_*.cc files,
+ * cui_set.cc and cui_get.cc.
  */
 #include "cs.h"
 
 #include <stddef.h>
 #include <string.h>
 
+#include "cs_rows.h"
 #include "easydns.h"
 
 namespace {
 
-constexpr uint32_t W = CUI_SET_F_WLAN;
+using namespace cs_rows;
 
-/* One set-table or field-table record. */
-template <size_t N>
-constexpr cs_comm_c2m_t rec(const char (&name)[N], uint32_t number, uint32_t kind,
-			    uint32_t min = 0, uint32_t max = 0, uint32_t hex_min = 0,
-			    uint32_t hex_max = 0, cs_checker_t *checker = nullptr)
-{
-	static_assert(N <= sizeof(cs_comm_c2m_t::name), "name too long");
-	cs_comm_c2m_t r{};
-	for (size_t i = 0; i < N; i++)
-		r.name[i] = name[i];
-	r.number = number;
-	r.kind = kind;
-	r.min = min;
-	r.max = max;
-	r.hex_min = hex_min;
-	r.hex_max = hex_max;
-	r.checker = checker;
-	return r;
-}
+/* ---- the rows ---- */
 
-template <size_t N>
-constexpr cs_comm_c2m_t num(const char (&name)[N], uint32_t number, uint32_t flags = 0)
-{
-	return rec(name, number, CUI_SET_TYPE_NUM | flags);
-}
-
-/* min..max: allowed length */
-template <size_t N>
-constexpr cs_comm_c2m_t str(const char (&name)[N], uint32_t number, uint32_t min, uint32_t max,
-			    uint32_t flags = 0)
-{
-	return rec(name, number, CUI_SET_TYPE_STR | flags, min, max);
-}
-
-/* min..max: allowed value; the text itself is stored */
-template <size_t N>
-constexpr cs_comm_c2m_t strnum(const char (&name)[N], uint32_t number, uint32_t min, uint32_t max)
-{
-	return rec(name, number, CUI_SET_TYPE_STR_NUM, min, max);
-}
-
-template <size_t N>
-constexpr cs_comm_c2m_t ipa(const char (&name)[N], uint32_t number)
-{
-	return rec(name, number, CUI_SET_TYPE_IPA);
-}
-
-template <size_t N>
-constexpr cs_comm_c2m_t mac(const char (&name)[N], uint32_t number)
-{
-	return rec(name, number, CUI_SET_TYPE_MAC);
-}
-
-/* A key of `text_len` characters, or "0x" and its bytes in hex:
- * `hex_len` characters in all. */
-template <size_t N>
-constexpr cs_comm_c2m_t hex(const char (&name)[N], uint32_t number, uint32_t text_len,
-			    uint32_t hex_len, uint32_t flags)
-{
-	return rec(name, number, CUI_SET_TYPE_STR_HEX | flags, text_len, text_len, hex_len, hex_len);
-}
-
-/* A pass phrase of 0 to 63 characters, or 64 hex digits. */
-template <size_t N>
-constexpr cs_comm_c2m_t psk(const char (&name)[N], uint32_t number, uint32_t flags)
-{
-	return rec(name, number, CUI_SET_TYPE_STR_PSK | flags, 0, 63);
-}
-
-template <size_t N>
-constexpr cs_comm_c2m_t other(const char (&name)[N], uint32_t number, cs_checker_t *checker,
-			      uint32_t flags = 0)
-{
-	return rec(name, number, CUI_SET_TYPE_OTHER | flags, 0, 0, 0, 0, checker);
-}
-
-/* A list's add, delete or delete-all command. */
-template <size_t N>
-constexpr cs_comm_c2m_t tbl(const char (&name)[N], uint32_t number, uint32_t kind)
-{
-	return rec(name, number, kind);
-}
-
-/* A host-name list command: carried out on the hosts file, told apart
- * by its name. */
-template <size_t N>
-constexpr cs_comm_c2m_t edns(const char (&name)[N])
-{
-	return rec(name, 0, CUI_SET_TYPE_TBL_EDNS | CUI_SET_F_EDNS);
-}
-
-constexpr int32_t P = CG_KIND_PLAIN;
-constexpr int32_t G = CG_KIND_WLAN;
-constexpr int32_t H = CG_KIND_EDNS;
-
-}  // namespace
-
-/* Grouped by value kind; lookups walk it whole, so the order is free. */
-constexpr cs_comm_c2m_t CS_COMM_C2M[CS_COMM_C2M_COUNT] = {
+/* Grouped by value kind; lookups walk the table whole, so the order is
+ * free.  The list commands follow, from CS_LISTS. */
+constexpr SetRow SET_ROWS[] = {
 	/* CUI_SET_TYPE_NUM */
 	num("OP_MODE", 192),
 	num("WLAN_MODE", 59),
@@ -149,7 +59,7 @@ constexpr cs_comm_c2m_t CS_COMM_C2M[CS_COMM_C2M_COUNT] = {
 	num("DHCP_MTU_SIZE", 158),
 	num("DNS_MODE", 105),
 	num("PPP_CONNECT_TYPE", 109),
-	num("PPP_IDLE_TIME", 108),
+	num("PPP_IDLE_TIME", 108, M),
 	num("PPP_MTU_SIZE", 144),
 	num("USB3G_PDP_TYPE", 238),
 	num("KP7_PING_MONITOR_ENABLE", 16000),
@@ -242,44 +152,111 @@ constexpr cs_comm_c2m_t CS_COMM_C2M[CS_COMM_C2M_COUNT] = {
 	psk("WLAN_WPA_PSK", 30, W),
 	psk("WLAN_WSC_PSK", 277, W),
 	/* CUI_SET_TYPE_OTHER */
-	other("WLAN_BAND", 74, CsChkWlanBand, W),
-	other("WLAN_FIX_RATE", 75, CsChkWLanFixRate, W),
-	other("WLAN_ENCRYPT", 25, CsChkWlanEncrypt, W),
-	other("WLAN_WSC_AUTH", 274, CsChkWlanEncrypt, W),
-	other("DHCP", 173, CsChkDhcp),
-	other("WAN_DHCP_ORG", 16036, CsChkWanDhcp),
-	other("KP7_USB3G_CARRIER_SELECT", 16014, CsChkUsb3gCarrierSelect),
-	other("USB3G_IDLE_TIME", 1406, CsChkUsb3gIdleTime),
-	other("KP7_PING_MONITOR_INTERVAL", 16001, CsChkKp7PingMonInterval),
-	other("NTP_TIMEZONE", 153, CsChkTimeZone),
-	other("SCRLOG_ENABLED", 184, CsChkScrlogEnabled),
-	/* list commands */
-	tbl("WLAN_MACAC_ADDR_ADD", 0x10037, CUI_SET_TYPE_TBL_MACAC),
-	tbl("WLAN_MACAC_ADDR_DEL", 0x20038, CUI_SET_TYPE_TBL_MACAC),
-	tbl("WLAN_MACAC_ADDR_DELALL", 0x40039, CUI_SET_TYPE_TBL_MACAC),
-	tbl("DHCPRSVDIP_ADD", 0x10127, CUI_SET_TYPE_TBL_DHCPRSV),
-	tbl("DHCPRSVDIP_DEL", 0x20128, CUI_SET_TYPE_TBL_DHCPRSV),
-	tbl("DHCPRSVDIP_DELALL", 0x40129, CUI_SET_TYPE_TBL_DHCPRSV),
-	tbl("STATICROUTE_ADD", 0x100DB, CUI_SET_TYPE_TBL_STCRT),
-	tbl("STATICROUTE_DEL", 0x200DC, CUI_SET_TYPE_TBL_STCRT),
-	tbl("STATICROUTE_DELALL", 0x400DD, CUI_SET_TYPE_TBL_STCRT),
-	edns("EASYDNS_ADD"),
-	edns("EASYDNS_DEL"),
-	edns("EASYDNS_DELALL"),
-	tbl("PORTFILTER_ADD", 0x10083, CUI_SET_TYPE_TBL_PFL),
-	tbl("PORTFILTER_DEL", 0x20084, CUI_SET_TYPE_TBL_PFL),
-	tbl("PORTFILTER_DELALL", 0x40085, CUI_SET_TYPE_TBL_PFL),
-	tbl("PORTFW_ADD", 0x10071, CUI_SET_TYPE_TBL_PFW),
-	tbl("PORTFW_DEL", 0x20072, CUI_SET_TYPE_TBL_PFW),
-	tbl("PORTFW_DELALL", 0x40073, CUI_SET_TYPE_TBL_PFW),
-	tbl("QOS_ADD", 0x10138, CUI_SET_TYPE_TBL_QOS),
-	tbl("QOS_DEL", 0x20139, CUI_SET_TYPE_TBL_QOS),
-	tbl("QOS_DELALL", 0x4013A, CUI_SET_TYPE_TBL_QOS),
+	other("WLAN_BAND", 74, CS_CHK_WLAN_BAND, W),
+	other("WLAN_FIX_RATE", 75, CS_CHK_WLAN_FIX_RATE, W),
+	other("WLAN_ENCRYPT", 25, CS_CHK_WLAN_ENCRYPT, W),
+	other("WLAN_WSC_AUTH", 274, CS_CHK_WLAN_ENCRYPT, W),
+	other("DHCP", 173, CS_CHK_DHCP),
+	other("WAN_DHCP_ORG", 16036, CS_CHK_WAN_DHCP),
+	other("KP7_USB3G_CARRIER_SELECT", 16014, CS_CHK_USB3G_CARRIER_SELECT),
+	other("USB3G_IDLE_TIME", 1406, CS_CHK_USB3G_IDLE_TIME, M),
+	other("KP7_PING_MONITOR_INTERVAL", 16001, CS_CHK_PING_MON_INTERVAL, M),
+	zone("NTP_TIMEZONE", 153),
+	other("SCRLOG_ENABLED", 184, CS_CHK_SCRLOG_ENABLED),
 };
 
-/* Dump order.  G: per wireless network (rows 6 to 28, one run);
- * H: host-name rows, served from the hosts file. */
-constexpr cgc2m_t CGC2M[CGC2M_COUNT] = {
+/* Field tables: an add's values in the order given on the command line. */
+constexpr SetRow MACAC_FIELDS[] = {
+	mac("", 0),
+	str("", 0, 0, 20),
+};
+constexpr SetRow DHCPRSV_FIELDS[] = {
+	ipa("", 0),
+	mac("", 0),
+	str("", 0, 0, 20),
+};
+constexpr SetRow STATICROUTE_FIELDS[] = {
+	ipa("", 0),
+	ipa("", 0),
+	ipa("", 0),
+	num("", 0),	/* selector */
+	num("", 0),	/* number */
+};
+constexpr SetRow EASYDNS_FIELDS[] = {
+	ipa("", 0),
+	str("", 0, 0, 255),	/* host name, not empty either */
+	str("", 0, 0, 64),	/* comment, beginning with '#' */
+};
+constexpr SetRow PORTFIL_FIELDS[] = {
+	num("", 0),	/* protocol */
+	num("", 0),	/* port 1 */
+	num("", 0),	/* port 2 */
+	str("", 0, 0, 20),
+};
+constexpr SetRow PORTFW_FIELDS[] = {
+	ipa("", 0),
+	num("", 0),	/* protocol */
+	num("", 0),	/* port 1 */
+	num("", 0),	/* port 2 */
+	num("", 0),	/* port 3 */
+	str("", 0, 0, 20),
+};
+constexpr SetRow QOS_RULE_FIELDS[] = {
+	num("", 0),	/* flag */
+	mac("", 0),
+	other("", 0, CS_CHK_QOS_RULE_MODE),
+	ipa("", 0),
+	ipa("", 0),
+	num("", 0),	/* rate 1 */
+	num("", 0),	/* rate 2 */
+	str("", 0, 1, 15),	/* rule name */
+};
+
+/*
+ * The lists, in the order the text restore empties and refills them.
+ * Where each field of an add lands in the entry (offset, width, room;
+ * width 0 is a NUL-terminated text).  Numbers are big-endian and take the
+ * low bits of the value given.
+ */
+constexpr ListRow LIST_ROWS[] = {
+	store_list(CUI_SET_TYPE_TBL_MACAC,
+		   {"WLAN_MACAC_ADDR", "WLAN_MACAC_ADDR_NUM", 53, 0x8036, "WLAN_MACAC_ADDR_ADD",
+		    "WLAN_MACAC_ADDR_DEL", "WLAN_MACAC_ADDR_DELALL", 0x10037, 0x20038, 0x40039},
+		   10, 27, CS_MACAC_TBL, {0, 6}, {6, 0}, {6, 21}),
+	store_list(CUI_SET_TYPE_TBL_DHCPRSV,
+		   {"DHCPRSVDIP_TBL", "DHCPRSVDIP_TBL_NUM", 293, 0x8126, "DHCPRSVDIP_ADD", "DHCPRSVDIP_DEL",
+		    "DHCPRSVDIP_DELALL", 0x10127, 0x20128, 0x40129},
+		   20, 42, CS_DHCPRSV_TBL, {0, 4, 10}, {4, 6, 0}, {4, 6, 32}),
+	store_list(CUI_SET_TYPE_TBL_STCRT,
+		   {"STATICROUTE_TBL", "STATICROUTE_TBL_NUM", 217, 0x80DA, "STATICROUTE_ADD",
+		    "STATICROUTE_DEL", "STATICROUTE_DELALL", 0x100DB, 0x200DC, 0x400DD},
+		   10, 14, CS_STATICROUTE_TBL, {0, 4, 8, 12, 13}, {4, 4, 4, 1, 1}, {4, 4, 4, 1, 1}),
+	/* the host names: in the hosts file, their commands told apart by name */
+	{CUI_SET_TYPE_TBL_EDNS, "EASYDNS", "EASYDNS_NUM", 0, 0,
+	 {"EASYDNS_ADD", "EASYDNS_DEL", "EASYDNS_DELALL"}, {0, 0, 0},
+	 EASYDNS_MAX_ENTRIES, sizeof(cs_easydns_t), CS_EASYDNS_TBL.data(), 3,
+	 {offsetof(cs_easydns_t, addr), offsetof(cs_easydns_t, host), offsetof(cs_easydns_t, comment)},
+	 {4, 0, 0},
+	 {4, sizeof(cs_easydns_t::host), sizeof(cs_easydns_t::comment)},
+	 &CS_HOSTS_LIST_OPS, CG_KIND_EDNS},
+	store_list(CUI_SET_TYPE_TBL_PFL,
+		   {"PORTFILTER_TBL", "PORTFILTER_TBL_NUM", 129, 0x8082, "PORTFILTER_ADD", "PORTFILTER_DEL",
+		    "PORTFILTER_DELALL", 0x10083, 0x20084, 0x40085},
+		   20, 26, CS_PORTFIL_TBL, {4, 0, 2, 5}, {1, 2, 2, 0}, {1, 2, 2, 21}),
+	store_list(CUI_SET_TYPE_TBL_PFW,
+		   {"PORTFW_TBL", "PORTFW_TBL_NUM", 111, 0x8070, "PORTFW_ADD", "PORTFW_DEL", "PORTFW_DELALL",
+		    0x10071, 0x20072, 0x40073},
+		   20, 32, CS_PORTFW_TBL, {0, 8, 4, 6, 9, 11}, {4, 1, 2, 2, 2, 0}, {4, 1, 2, 2, 2, 21}),
+	store_list(CUI_SET_TYPE_TBL_QOS,
+		   {"QOS_RULE_TBL", "QOS_RULE_TBL_NUM", 310, 0x8137, "QOS_ADD", "QOS_DEL", "QOS_DELALL",
+		    0x10138, 0x20139, 0x4013A},
+		   10, 40, CS_QOS_RULE_TBL, {16, 17, 23, 24, 28, 32, 36, 0}, {1, 6, 1, 4, 4, 4, 4, 0},
+		   {1, 6, 1, 4, 4, 4, 4, 16}),
+};
+
+/* Dump order.  G: per wireless network (rows 6 to 28, one run); lst():
+ * a list's count row and its entry rows.  B and M as in the set table. */
+constexpr GetRow GET_ROWS[] = {
 	{"OP_MODE", 192, P},
 	{"WLAN_MODE", 59, P},
 	{"WLAN_CHANNEL_BONDING", 284, P},
@@ -319,8 +296,7 @@ constexpr cgc2m_t CGC2M[CGC2M_COUNT] = {
 	{"WLAN_BLOCK_RELAY", 76, P},
 	{"WLAN_RFPOWER_SCALE", 263, P},
 	{"WLAN_MACAC_ENABLED", 52, P},
-	{"WLAN_MACAC_ADDR_NUM", 53, P},
-	{"WLAN_MACAC_ADDR", 0x8036, P},
+	lst("WLAN_MACAC_ADDR"),
 	{"WLAN_WSC_DISABLE", 270, P},
 	{"WLAN_WSC_AUTH", 274, P},
 	{"WLAN_WSC_ENC", 275, P},
@@ -334,8 +310,7 @@ constexpr cgc2m_t CGC2M[CGC2M_COUNT] = {
 	{"DHCP_LEASE_TIME", 945, P},
 	{"DOMAIN_NAME", 198, P},
 	{"DHCPRSVDIP_ENABLED", 292, P},
-	{"DHCPRSVDIP_TBL_NUM", 293, P},
-	{"DHCPRSVDIP_TBL", 0x8126, P},
+	lst("DHCPRSVDIP_TBL"),
 	{"WAN_DHCP_ORG", 16036, P},
 	{"WAN_IP_ADDR", 101, P},
 	{"WAN_SUBNET_MASK", 102, P},
@@ -350,23 +325,23 @@ constexpr cgc2m_t CGC2M[CGC2M_COUNT] = {
 	{"PPP_PASSWORD", 107, P},
 	{"PPP_SERVICE_NAME", 261, P},
 	{"PPP_CONNECT_TYPE", 109, P},
-	{"PPP_IDLE_TIME", 108, P},
+	{"PPP_IDLE_TIME", 108, P, M},
 	{"PPP_MTU_SIZE", 144, P},
 	{"KP7_USB3G_CARRIER_SELECT", 16014, P},
 	{"USB3G_USER", 1400, P},
 	{"USB3G_PASS", 1401, P},
 	{"USB3G_APN", 1403, P},
-	{"USB3G_CID", 680, P},
+	{"USB3G_CID", 680, P, B},
 	{"USB3G_DIALNUM", 1404, P},
 	{"USB3G_PDP_TYPE", 238, P},
-	{"USB3G_CONN_TYPE", 1405, P},
-	{"USB3G_IDLE_TIME", 1406, P},
-	{"USB3G_MTU_SIZE", 1407, P},
+	{"USB3G_CONN_TYPE", 1405, P, B},
+	{"USB3G_IDLE_TIME", 1406, P, B | M},
+	{"USB3G_MTU_SIZE", 1407, P, B},
 	{"USB3G_ETHER", 16125, P},
 	{"USB3G_OPTION", 16126, P},
 	{"USB3G_DEVNAME", 16127, P},
 	{"KP7_PING_MONITOR_ENABLE", 16000, P},
-	{"KP7_PING_MONITOR_INTERVAL", 16001, P},
+	{"KP7_PING_MONITOR_INTERVAL", 16001, P, B | M},
 	{"KP7_PING_MONITOR_TARGET1_HOST", 16002, P},
 	{"KP7_PING_MONITOR_TARGET2_HOST", 16003, P},
 	{"KP7_PING_MONITOR_TARGET3_HOST", 16004, P},
@@ -378,16 +353,12 @@ constexpr cgc2m_t CGC2M[CGC2M_COUNT] = {
 	{"VPN_PASSTHRU_IPSEC_ENABLED", 245, P},
 	{"VPN_PASSTHRU_PPTP_ENABLED", 246, P},
 	{"STATICROUTE_ENABLED", 216, P},
-	{"STATICROUTE_TBL_NUM", 217, P},
-	{"STATICROUTE_TBL", 0x80DA, P},
-	{"EASYDNS_NUM", 0, H},
-	{"EASYDNS", 0, H},
+	lst("STATICROUTE_TBL"),
+	lst("EASYDNS"),
 	{"PORTFILTER_ENABLED", 128, P},
-	{"PORTFILTER_TBL_NUM", 129, P},
-	{"PORTFILTER_TBL", 0x8082, P},
+	lst("PORTFILTER_TBL"),
 	{"PORTFW_ENABLED", 110, P},
-	{"PORTFW_TBL_NUM", 111, P},
-	{"PORTFW_TBL", 0x8070, P},
+	lst("PORTFW_TBL"),
 	{"DMZ_ENABLED", 140, P},
 	{"DMZ_HOST", 141, P},
 	{"NTP_TIMEZONE", 153, P},
@@ -415,8 +386,7 @@ constexpr cgc2m_t CGC2M[CGC2M_COUNT] = {
 	{"QOS_AUTO_DOWNLINK_SPEED", 651, P},
 	{"QOS_MANUAL_UPLINK_SPEED", 309, P},
 	{"QOS_MANUAL_DOWNLINK_SPEED", 652, P},
-	{"QOS_RULE_TBL_NUM", 310, P},
-	{"QOS_RULE_TBL", 0x8137, P},
+	lst("QOS_RULE_TBL"),
 	{"WEB_PORT", 16080, P},
 	{"WEB_WAN_ACCESS_ALLOW_SRC_IPADDR", 16081, P},
 	{"WEB_WAN_ACCESS_ALLOW_SRC_MASKLEN", 16082, P},
@@ -428,189 +398,154 @@ constexpr cgc2m_t CGC2M[CGC2M_COUNT] = {
 	{"SSH_ATTACK_LIMIT", 16088, P},
 };
 
-/* ---- the lists ---- */
-
-/* Field tables: an add's values in the order given on the command line. */
-constexpr cs_comm_c2m_t CS_MACAC_TBL[2] = {
-	mac("", 0),
-	str("", 0, 0, 20),
-};
-constexpr cs_comm_c2m_t CS_DHCPRSV_TBL[3] = {
-	ipa("", 0),
-	mac("", 0),
-	str("", 0, 0, 20),
-};
-constexpr cs_comm_c2m_t CS_STATICROUTE_TBL[5] = {
-	ipa("", 0),
-	ipa("", 0),
-	ipa("", 0),
-	num("", 0),	/* selector */
-	num("", 0),	/* number */
-};
-constexpr cs_comm_c2m_t CS_EASYDNS_TBL[3] = {
-	ipa("", 0),
-	str("", 0, 0, 255),	/* host name, not empty either */
-	str("", 0, 0, 64),	/* comment, beginning with '#' */
-};
-constexpr cs_comm_c2m_t CS_PORTFIL_TBL[4] = {
-	num("", 0),	/* protocol */
-	num("", 0),	/* port 1 */
-	num("", 0),	/* port 2 */
-	str("", 0, 0, 20),
-};
-constexpr cs_comm_c2m_t CS_PORTFW_TBL[6] = {
-	ipa("", 0),
-	num("", 0),	/* protocol */
-	num("", 0),	/* port 1 */
-	num("", 0),	/* port 2 */
-	num("", 0),	/* port 3 */
-	str("", 0, 0, 20),
-};
-constexpr cs_comm_c2m_t CS_QOS_RULE_TBL[8] = {
-	num("", 0),	/* flag */
-	mac("", 0),
-	other("", 0, CsChkQosRuleMode),
-	ipa("", 0),
-	ipa("", 0),
-	num("", 0),	/* rate 1 */
-	num("", 0),	/* rate 2 */
-	str("", 0, 1, 15),	/* rule name */
-};
-
-/*
- * Where each field of an add lands in the entry the store keeps (offset,
- * width, room; width 0 is a NUL-terminated text).  Numbers are big-endian
- * and take the low bits of the value given.
- */
-constexpr cs_list_t CS_LISTS[CS_LIST_COUNT] = {
-	{CUI_SET_TYPE_TBL_MACAC, "WLAN_MACAC_ADDR", 0x10037, 0x20038, 0x40039, 53, 0x8036, 10, 27,
-	 CS_MACAC_TBL, 2, {0, 6}, {6, 0}, {6, 21}},
-	{CUI_SET_TYPE_TBL_DHCPRSV, "DHCPRSVDIP_TBL", 0x10127, 0x20128, 0x40129, 293, 0x8126, 20, 42,
-	 CS_DHCPRSV_TBL, 3, {0, 4, 10}, {4, 6, 0}, {4, 6, 32}},
-	{CUI_SET_TYPE_TBL_STCRT, "STATICROUTE_TBL", 0x100DB, 0x200DC, 0x400DD, 217, 0x80DA, 10, 14,
-	 CS_STATICROUTE_TBL, 5, {0, 4, 8, 12, 13}, {4, 4, 4, 1, 1}, {4, 4, 4, 1, 1}},
-	{CUI_SET_TYPE_TBL_EDNS, "EASYDNS", 0, 0, 0, 0, 0, 10, sizeof(cs_easydns_t),
-	 CS_EASYDNS_TBL, 3,
-	 {offsetof(cs_easydns_t, addr), offsetof(cs_easydns_t, host), offsetof(cs_easydns_t, comment)},
-	 {4, 0, 0},
-	 {4, sizeof(cs_easydns_t::host), sizeof(cs_easydns_t::comment)}},
-	{CUI_SET_TYPE_TBL_PFL, "PORTFILTER_TBL", 0x10083, 0x20084, 0x40085, 129, 0x8082, 20, 26,
-	 CS_PORTFIL_TBL, 4, {4, 0, 2, 5}, {1, 2, 2, 0}, {1, 2, 2, 21}},
-	{CUI_SET_TYPE_TBL_PFW, "PORTFW_TBL", 0x10071, 0x20072, 0x40073, 111, 0x8070, 20, 32,
-	 CS_PORTFW_TBL, 6, {0, 8, 4, 6, 9, 11}, {4, 1, 2, 2, 2, 0}, {4, 1, 2, 2, 2, 21}},
-	{CUI_SET_TYPE_TBL_QOS, "QOS_RULE_TBL", 0x10138, 0x20139, 0x4013A, 310, 0x8137, 10, 40,
-	 CS_QOS_RULE_TBL, 8, {16, 17, 23, 24, 28, 32, 36, 0}, {1, 6, 1, 4, 4, 4, 4, 0},
-	 {1, 6, 1, 4, 4, 4, 4, 16}},
-};
-
-/* The text restore empties each list and adds its saved entries again. */
-constexpr cs_restor_mib_t CS_RESTOR_MIB_TBL[CS_RESTOR_MIB_COUNT] = {
-	{"WLAN_MACAC_ADDR", "WLAN_MACAC_ADDR_DELALL", "WLAN_MACAC_ADDR_ADD", "WLAN_MACAC_ADDR_NUM", 0},
-	{"DHCPRSVDIP_TBL", "DHCPRSVDIP_DELALL", "DHCPRSVDIP_ADD", "DHCPRSVDIP_TBL_NUM", 0},
-	{"STATICROUTE_TBL", "STATICROUTE_DELALL", "STATICROUTE_ADD", "STATICROUTE_TBL_NUM", 0},
-	{"EASYDNS", "EASYDNS_DELALL", "EASYDNS_ADD", "EASYDNS_NUM", 0},
-	{"PORTFILTER_TBL", "PORTFILTER_DELALL", "PORTFILTER_ADD", "PORTFILTER_TBL_NUM", 0},
-	{"PORTFW_TBL", "PORTFW_DELALL", "PORTFW_ADD", "PORTFW_TBL_NUM", 0},
-	{"QOS_RULE_TBL", "QOS_DELALL", "QOS_ADD", "QOS_RULE_TBL_NUM", 0},
-};
-
 /* Zone number, description (traces only), the value the store keeps:
  * whole hours west of GMT, a blank, a sequence number. */
-constexpr cs_timezoneval_t CS_TIMEZONEVAL[CS_TIMEZONE_COUNT] = {
-	{0, "(GMT-12:00)Eniwetok, Kwajalein", "12 1"},
-	{1, "(GMT-11:00)Midway Island, Samoa", "11 1"},
-	{2, "(GMT-10:00)Hawaii", "10 1"},
-	{3, "(GMT-09:00)Alaska", "9 1"},
-	{4, "(GMT-08:00)Pacific Time (US & Canada}, Tijuana", "8 1"},
-	{5, "(GMT-07:00)Arizona", "7 1"},
-	{6, "(GMT-07:00)Mountain Time (US & Canada)", "7 2"},
-	{7, "(GMT-06:00)Central Time (US & Canada)", "6 1"},
-	{8, "(GMT-06:00)Mexico City, Tegucigalpa", "6 2"},
-	{9, "(GMT-06:00)Saskatchewan", "6 3"},
-	{10, "(GMT-05:00)Bogota, Lima, Quito", "5 1"},
-	{11, "(GMT-05:00)Eastern Time (US & Canada)", "5 2"},
-	{12, "(GMT-05:00)Indiana (East)", "5 3"},
-	{13, "(GMT-04:00)Atlantic Time (Canada)", "4 1"},
-	{14, "(GMT-04:00)Caracas, La Paz", "4 2"},
-	{15, "(GMT-04:00)Santiago", "4 3"},
-	{16, "(GMT-03:30)Newfoundland", "3 1"},
-	{17, "(GMT-03:00)Brasilia", "3 2"},
-	{18, "(GMT-03:00)Buenos Aires, Georgetown", "3 3"},
-	{19, "(GMT-02:00)Mid-Atlantic", "2 1"},
-	{20, "(GMT-01:00)Azores, Cape Verde Is.", "1 1"},
-	{21, "(GMT)Casablanca, Monrovia", "0 1"},
-	{22, "(GMT)Greenwich Mean Time: Dublin, Edinburgh, Lisbon, London", "0 2"},
-	{23, "(GMT+01:00)Amsterdam, Berlin, Bern, Rome, Stockholm, Vienna", "-1 1"},
-	{24, "(GMT+01:00)Belgrade, Bratislava, Budapest, Ljubljana, Prague", "-1 2"},
-	{25, "(GMT+01:00)Barcelona, Madrid", "-1 3"},
-	{26, "(GMT+01:00)Brussels, Copenhagen, Madrid, Paris, Vilnius", "-1 4"},
-	{27, "(GMT+01:00)Paris", "-1 5"},
-	{28, "(GMT+01:00)Sarajevo, Skopje, Sofija, Warsaw, Zagreb", "-1 6"},
-	{29, "(GMT+02:00)Athens, Istanbul, Minsk", "-2 1"},
-	{30, "(GMT+02:00)Bucharest", "-2 2"},
-	{31, "(GMT+02:00)Cairo", "-2 3"},
-	{32, "(GMT+02:00)Harare, Pretoria", "-2 4"},
-	{33, "(GMT+02:00)Helsinki, Riga, Tallinn", "-2 5"},
-	{34, "(GMT+02:00)Jerusalem", "-2 6"},
-	{35, "(GMT+03:00)Baghdad, Kuwait, Riyadh", "-3 1"},
-	{36, "(GMT+03:00)Moscow, St. Petersburg, Volgograd", "-3 2"},
-	{37, "(GMT+03:00)Mairobi", "-3 3"},
-	{38, "(GMT+03:30)Tehran", "-3 4"},
-	{39, "(GMT+04:00)Abu Dhabi, Muscat", "-4 1"},
-	{40, "(GMT+04:00)Baku, Tbilisi", "-4 2"},
-	{41, "(GMT+04:30)Kabul", "-4 3"},
-	{42, "(GMT+05:00)Ekaterinburg", "-5 1"},
-	{43, "(GMT+05:00)Islamabad, Karachi, Tashkent", "-5 2"},
-	{44, "(GMT+05:30)Bombay, Calcutta, Madras, New Delhi", "-5 3"},
-	{45, "(GMT+06:00)Astana, Almaty, Dhaka", "-6 1"},
-	{46, "(GMT+06:00)Colombo", "-6 2"},
-	{47, "(GMT+07:00)Bangkok, Hanoi, Jakarta", "-7 1"},
-	{48, "(GMT+08:00)Beijing, Chongqing, Hong Kong, Urumqi", "-8 1"},
-	{49, "(GMT+08:00)Perth", "-8 2"},
-	{50, "(GMT+08:00)Singapore", "-8 3"},
-	{51, "(GMT+08:00)Taipei", "-8 4"},
-	{52, "(GMT+09:00)Osaka, Sapporo, Tokyo", "-9 1"},
-	{53, "(GMT+09:00)Seoul", "-9 2"},
-	{54, "(GMT+09:00)Yakutsk", "-9 3"},
-	{55, "(GMT+09:30)Adelaide", "-9 4"},
-	{56, "(GMT+09:30)Darwin", "-9 5"},
-	{57, "(GMT+10:00)Brisbane", "-10 1"},
-	{58, "(GMT+10:00)Canberra, Melbourne, Sydney", "-10 2"},
-	{59, "(GMT+10:00)Guam, Port Moresby", "-10 3"},
-	{60, "(GMT+10:00)Hobart", "-10 4"},
-	{61, "(GMT+10:00)Vladivostok", "-10 5"},
-	{62, "(GMT+11:00)Magadan, Solomon Is., New Caledonia", "-11 1"},
-	{63, "(GMT+12:00)Auckland, Wllington", "-12 1"},
-	{64, "(GMT+12:00)Fiji, Kamchatka, Marshall Is.", "-12 2"},
+constexpr ZoneRow ZONE_ROWS[] = {
+	tz(0, "(GMT-12:00)Eniwetok, Kwajalein", "12 1"),
+	tz(1, "(GMT-11:00)Midway Island, Samoa", "11 1"),
+	tz(2, "(GMT-10:00)Hawaii", "10 1"),
+	tz(3, "(GMT-09:00)Alaska", "9 1"),
+	tz(4, "(GMT-08:00)Pacific Time (US & Canada}, Tijuana", "8 1"),
+	tz(5, "(GMT-07:00)Arizona", "7 1"),
+	tz(6, "(GMT-07:00)Mountain Time (US & Canada)", "7 2"),
+	tz(7, "(GMT-06:00)Central Time (US & Canada)", "6 1"),
+	tz(8, "(GMT-06:00)Mexico City, Tegucigalpa", "6 2"),
+	tz(9, "(GMT-06:00)Saskatchewan", "6 3"),
+	tz(10, "(GMT-05:00)Bogota, Lima, Quito", "5 1"),
+	tz(11, "(GMT-05:00)Eastern Time (US & Canada)", "5 2"),
+	tz(12, "(GMT-05:00)Indiana (East)", "5 3"),
+	tz(13, "(GMT-04:00)Atlantic Time (Canada)", "4 1"),
+	tz(14, "(GMT-04:00)Caracas, La Paz", "4 2"),
+	tz(15, "(GMT-04:00)Santiago", "4 3"),
+	tz(16, "(GMT-03:30)Newfoundland", "3 1"),
+	tz(17, "(GMT-03:00)Brasilia", "3 2"),
+	tz(18, "(GMT-03:00)Buenos Aires, Georgetown", "3 3"),
+	tz(19, "(GMT-02:00)Mid-Atlantic", "2 1"),
+	tz(20, "(GMT-01:00)Azores, Cape Verde Is.", "1 1"),
+	tz(21, "(GMT)Casablanca, Monrovia", "0 1"),
+	tz(22, "(GMT)Greenwich Mean Time: Dublin, Edinburgh, Lisbon, London", "0 2"),
+	tz(23, "(GMT+01:00)Amsterdam, Berlin, Bern, Rome, Stockholm, Vienna", "-1 1"),
+	tz(24, "(GMT+01:00)Belgrade, Bratislava, Budapest, Ljubljana, Prague", "-1 2"),
+	tz(25, "(GMT+01:00)Barcelona, Madrid", "-1 3"),
+	tz(26, "(GMT+01:00)Brussels, Copenhagen, Madrid, Paris, Vilnius", "-1 4"),
+	tz(27, "(GMT+01:00)Paris", "-1 5"),
+	tz(28, "(GMT+01:00)Sarajevo, Skopje, Sofija, Warsaw, Zagreb", "-1 6"),
+	tz(29, "(GMT+02:00)Athens, Istanbul, Minsk", "-2 1"),
+	tz(30, "(GMT+02:00)Bucharest", "-2 2"),
+	tz(31, "(GMT+02:00)Cairo", "-2 3"),
+	tz(32, "(GMT+02:00)Harare, Pretoria", "-2 4"),
+	tz(33, "(GMT+02:00)Helsinki, Riga, Tallinn", "-2 5"),
+	tz(34, "(GMT+02:00)Jerusalem", "-2 6"),
+	tz(35, "(GMT+03:00)Baghdad, Kuwait, Riyadh", "-3 1"),
+	tz(36, "(GMT+03:00)Moscow, St. Petersburg, Volgograd", "-3 2"),
+	tz(37, "(GMT+03:00)Mairobi", "-3 3"),
+	tz(38, "(GMT+03:30)Tehran", "-3 4"),
+	tz(39, "(GMT+04:00)Abu Dhabi, Muscat", "-4 1"),
+	tz(40, "(GMT+04:00)Baku, Tbilisi", "-4 2"),
+	tz(41, "(GMT+04:30)Kabul", "-4 3"),
+	tz(42, "(GMT+05:00)Ekaterinburg", "-5 1"),
+	tz(43, "(GMT+05:00)Islamabad, Karachi, Tashkent", "-5 2"),
+	tz(44, "(GMT+05:30)Bombay, Calcutta, Madras, New Delhi", "-5 3"),
+	tz(45, "(GMT+06:00)Astana, Almaty, Dhaka", "-6 1"),
+	tz(46, "(GMT+06:00)Colombo", "-6 2"),
+	tz(47, "(GMT+07:00)Bangkok, Hanoi, Jakarta", "-7 1"),
+	tz(48, "(GMT+08:00)Beijing, Chongqing, Hong Kong, Urumqi", "-8 1"),
+	tz(49, "(GMT+08:00)Perth", "-8 2"),
+	tz(50, "(GMT+08:00)Singapore", "-8 3"),
+	tz(51, "(GMT+08:00)Taipei", "-8 4"),
+	tz(52, "(GMT+09:00)Osaka, Sapporo, Tokyo", "-9 1"),
+	tz(53, "(GMT+09:00)Seoul", "-9 2"),
+	tz(54, "(GMT+09:00)Yakutsk", "-9 3"),
+	tz(55, "(GMT+09:30)Adelaide", "-9 4"),
+	tz(56, "(GMT+09:30)Darwin", "-9 5"),
+	tz(57, "(GMT+10:00)Brisbane", "-10 1"),
+	tz(58, "(GMT+10:00)Canberra, Melbourne, Sydney", "-10 2"),
+	tz(59, "(GMT+10:00)Guam, Port Moresby", "-10 3"),
+	tz(60, "(GMT+10:00)Hobart", "-10 4"),
+	tz(61, "(GMT+10:00)Vladivostok", "-10 5"),
+	tz(62, "(GMT+11:00)Magadan, Solomon Is., New Caledonia", "-11 1"),
+	tz(63, "(GMT+12:00)Auckland, Wllington", "-12 1"),
+	tz(64, "(GMT+12:00)Fiji, Kamchatka, Marshall Is.", "-12 2"),
 };
+
+/* ---- the pool ---- */
+
+template <typename Sink>
+constexpr Sink all_texts(Sink sink)
+{
+	return add_texts(sink, SET_ROWS, LIST_ROWS, GET_ROWS, ZONE_ROWS);
+}
+
+constexpr auto BUILT = all_texts(cs_pool::Builder<all_texts(cs_pool::Bound{}).size>{});
+constexpr auto TEXT = cs_pool::Pool<BUILT.size>::from(BUILT);
+
+}  // namespace
+
+namespace cs_pool {
+void table_error(const char *) {}
+}  // namespace cs_pool
+
+constexpr std::array<cs_comm_c2m_t, 2> CS_MACAC_TBL = pack_fields(TEXT, MACAC_FIELDS);
+constexpr std::array<cs_comm_c2m_t, 3> CS_DHCPRSV_TBL = pack_fields(TEXT, DHCPRSV_FIELDS);
+constexpr std::array<cs_comm_c2m_t, 5> CS_STATICROUTE_TBL = pack_fields(TEXT, STATICROUTE_FIELDS);
+constexpr std::array<cs_comm_c2m_t, 3> CS_EASYDNS_TBL = pack_fields(TEXT, EASYDNS_FIELDS);
+constexpr std::array<cs_comm_c2m_t, 4> CS_PORTFIL_TBL = pack_fields(TEXT, PORTFIL_FIELDS);
+constexpr std::array<cs_comm_c2m_t, 6> CS_PORTFW_TBL = pack_fields(TEXT, PORTFW_FIELDS);
+constexpr std::array<cs_comm_c2m_t, 8> CS_QOS_RULE_TBL = pack_fields(TEXT, QOS_RULE_FIELDS);
+
+constexpr std::array<cs_comm_c2m_t, CS_COMM_C2M_COUNT> CS_COMM_C2M =
+	pack_set_table(TEXT, SET_ROWS, LIST_ROWS);
+constexpr std::array<cgc2m_t, CGC2M_COUNT> CGC2M = pack_get_table(TEXT, GET_ROWS, LIST_ROWS);
+constexpr std::array<cs_list_t, CS_LIST_COUNT> CS_LISTS = pack_lists(TEXT, LIST_ROWS);
+constexpr std::array<cs_restor_mib_t, CS_RESTOR_MIB_COUNT> CS_RESTOR_MIB_TBL =
+	pack_restore_table(TEXT, LIST_ROWS);
+constexpr std::array<cs_timezoneval_t, CS_TIMEZONE_COUNT> CS_TIMEZONEVAL =
+	pack_zones(TEXT, ZONE_ROWS);
 
 /* ---- lookups ---- */
 
-const cs_comm_c2m_t *CsFindSetName(const char *name)
+const char *cs_text(uint16_t at)
+{
+	return TEXT.text + at;
+}
+
+namespace {
+
+/* Most rows differ from a name in its first character already: looked at
+ * before a call of strcmp(). */
+bool is_named(uint16_t at, const char *name)
+{
+	const char *text = TEXT.text + at;
+	return text[0] == name[0] && !strcmp(text, name);
+}
+
+}  // namespace
+
+const cs_comm_c2m_t *cs_find_set_name(const char *name)
 {
 	for (const cs_comm_c2m_t &r : CS_COMM_C2M)
-		if (name && !strcmp(r.name, name))
+		if (name && is_named(r.name, name))
 			return &r;
 	return nullptr;
 }
 
-const cgc2m_t *CsFindGetName(const char *name)
+const cgc2m_t *cs_find_get_name(const char *name)
 {
 	for (const cgc2m_t &r : CGC2M)
-		if (name && !strcmp(r.name, name))
+		if (name && is_named(r.name, name))
 			return &r;
 	return nullptr;
 }
 
-const cs_list_t *CsFindListByKind(uint32_t kind)
+const cs_list_t *cs_find_list_by_kind(uint32_t kind)
 {
 	for (const cs_list_t &l : CS_LISTS)
-		if (l.kind == (kind & CUI_SET_TYPE_MASK))
+		if (l.kind == kind)
 			return &l;
 	return nullptr;
 }
 
-const cs_list_t *CsFindListByReadNumber(uint32_t read_number)
+const cs_list_t *cs_find_list_by_read_number(uint32_t read_number)
 {
 	for (const cs_list_t &l : CS_LISTS)
 		if (l.read_number && l.read_number == read_number)
@@ -618,16 +553,25 @@ const cs_list_t *CsFindListByReadNumber(uint32_t read_number)
 	return nullptr;
 }
 
-const cs_list_t *CsFindListByGetName(const char *get_name)
+const cs_list_t *cs_find_list_by_row(const cgc2m_t *row)
 {
+	/* every text is once in the pool: equal names are equal offsets */
 	for (const cs_list_t &l : CS_LISTS)
-		if (get_name && !strcmp(l.get_name, get_name))
+		if (row->name == l.name || row->name == l.count_name)
 			return &l;
 	return nullptr;
 }
 
+int cs_list_command_of(const cs_list_t *list, const cs_comm_c2m_t *rec)
+{
+	for (int c = 0; c < CS_LIST_COMMANDS; c++)
+		if (rec->name == list->cmd_name[c] && rec->number == list->cmd_number[c])
+			return c;
+	return -1;
+}
+
 int CsChkStrHexMIB(const char *name)
 {
-	const cs_comm_c2m_t *r = CsFindSetName(name);
-	return r && (r->kind & CUI_SET_TYPE_MASK) == CUI_SET_TYPE_STR_HEX;
+	const cs_comm_c2m_t *r = cs_find_set_name(name);
+	return r && r->kind == CUI_SET_TYPE_STR_HEX;
 }

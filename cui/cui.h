@@ -78,19 +78,59 @@ int parse_arg(int argc, char **argv);
 /* The usage text on standard error, then exit(status). */
 [[noreturn]] void cui_usage(int argc, char **argv, int status);
 
-/* ---- dispatch (cui_dispatch.cc) ---- */
+/* ---- the commands (cui_commands.cc) ---- */
 
 typedef int cui_handler_t(cui_soft_t *sc, int argc, char **argv);
+
+/* What a command takes after its options. */
+enum : uint8_t {
+	CUI_OPERANDS_NONE,		/* nothing */
+	CUI_OPERANDS_NAME_INDEX_MORE,	/* NAME INDEX and what NAME needs */
+	CUI_OPERANDS_NAME_INDEX,	/* NAME INDEX */
+	CUI_OPERANDS_ALL_OR_NAME_INDEX,	/* nothing with -a, else NAME INDEX */
+};
+
+/*
+ * One command: its option, what it needs of the other options and of its
+ * operands, and what runs it.  The parser, the usage text, the traces and
+ * the dispatcher all read these records; a command is one row.
+ */
+struct cui_command_t {
+	char letter;		/* its option */
+	uint8_t command;	/* CUI_CMD_* */
+	const char *name;	/* in the command-line trace: "SET" */
+	const char *trace;	/* the handler's trace line; nullptr: it traces itself */
+	cui_handler_t *handler;	/* nullptr: not in this build */
+	uint8_t set_types;	/* bit per accepted set_type; 0: no -t needed */
+	bool operation;		/* needs one -o s or -o l */
+	uint8_t operands;	/* CUI_OPERANDS_* */
+	const char *failure;	/* the diagnostic of a combination it refuses */
+	const char *usage;	/* its usage line after "usage: PROGRAM" */
+};
+
+#define CUI_COMMAND_COUNT 6
+extern const cui_command_t CUI_COMMANDS[CUI_COMMAND_COUNT];	/* in usage order */
+
+/* The record of an option letter, or of a CUI_CMD_* value; nullptr for none. */
+const cui_command_t *cui_command_by_letter(int letter);
+const cui_command_t *cui_command_by_number(uint8_t command);
+
+/* ---- dispatch (cui_dispatch.cc) ---- */
 
 /* The debug level 7 trace of the parsed command line. */
 void cui_trace_args(int argc, char **argv);
 
-/* Runs the command's handler and reports its result as the debug level
- * asks; returns the exit status (the result's low 8 bits). */
+/*
+ * Runs the command's handler and reports its result as the debug level
+ * asks; returns the exit status (the result's low 8 bits).  A command
+ * whose operands begin with NAME INDEX fails with 7 when they are not
+ * there; then the handler's trace comes, then the handler.
+ */
 int cui_dispatch(int argc, char **argv);
 
-/* Prints the operands still to be consumed, "%s " each, then a newline. */
-void cui_trace_operands(const cui_soft_t *sc, int argc, char **argv);
+/* `name` as a line, then the operands still to be consumed ("%s " each)
+ * and a newline: the trace a handler starts with at debug level 7. */
+void cui_trace_handler(const cui_soft_t *sc, const char *name, int argc, char **argv);
 
 /* printf() at debug level 7 and above only. */
 void cui_trace(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
@@ -110,13 +150,13 @@ int cui_fail(cui_soft_t *sc, int code, const char *fmt, ...) __attribute__((form
  */
 bool cui_parse_int(const char *text, int32_t *value);
 
-/* ---- handlers ---- */
+/* ---- handlers: called by cui_dispatch() after their operand check ---- */
 
 cui_handler_t cui_flush;	/* -f: write a settings set to flash */
 cui_handler_t cui_load;		/* -l: factory defaults or a settings file */
 cui_handler_t cui_set;
 cui_handler_t cui_get;
-cui_handler_t cui_info;
+cui_handler_t cui_info;		/* not in this build yet */
 cui_handler_t cui_text_config;
 
 /* ---- settings store (cui_store.cc) ---- */

@@ -22,16 +22,6 @@ namespace {
  */
 constexpr char OPTSTRING[] = "+sfgilt:aw:p:d:To:";
 
-struct CommandOption {
-	char letter;
-	uint8_t command;
-};
-
-constexpr CommandOption COMMAND_OPTIONS[] = {
-	{'s', CUI_CMD_SET}, {'f', CUI_CMD_FLUSH}, {'g', CUI_CMD_GET},
-	{'i', CUI_CMD_INFO}, {'l', CUI_CMD_LOAD}, {'T', CUI_CMD_TEXT_CONF},
-};
-
 /* How often the options that must stand once were given. */
 struct Counts {
 	int command;
@@ -51,6 +41,17 @@ void diag(const char *text)
 	cui_usage(argc, argv, status);
 }
 
+/* Appends `part` to text[*n...] when it fits in `size` with a NUL. */
+bool append(char *text, size_t size, size_t *n, const char *part)
+{
+	size_t len = strlen(part);
+	if (len >= size - *n)
+		return false;
+	memcpy(text + *n, part, len);
+	*n += len;
+	return true;
+}
+
 /* A number that nothing follows, read with base detection. */
 bool whole_number(const char *text, long *value)
 {
@@ -62,14 +63,12 @@ bool whole_number(const char *text, long *value)
 
 bool command_option(int c, Counts *counts)
 {
-	for (const CommandOption &o : COMMAND_OPTIONS) {
-		if (o.letter != c)
-			continue;
-		cui_sc->command = o.command;
-		counts->command++;
-		return true;
-	}
-	return false;
+	const cui_command_t *command = cui_command_by_letter(c);
+	if (!command)
+		return false;
+	cui_sc->command = command->command;
+	counts->command++;
+	return true;
 }
 
 void type_option(const char *arg, Counts *counts)
@@ -127,46 +126,21 @@ void take_option(int c, int argc, char **argv, Counts *counts)
 	}
 }
 
-/* What each command needs of the other options and of its operands. */
-enum Operands : uint8_t { OPS_ANY, OPS_NONE, OPS_TWO, OPS_ALL_OR_TWO };
-
-struct CommandRule {
-	uint8_t command;
-	uint8_t set_types;	/* bit per accepted set_type; 0: no -t needed */
-	bool operation;		/* needs one -o s or -o l */
-	Operands operands;
-	bool past_operands;	/* n_arg = argc: the command takes no operand */
-	const char *failure;
-};
-
-constexpr uint8_t TYPE_CD = 1 << CUI_SET_CURRENT | 1 << CUI_SET_DEFAULT;
-constexpr uint8_t TYPE_DF = 1 << CUI_SET_DEFAULT | 1 << CUI_SET_FILE;
-constexpr char BAD_TYPE[] = "invalid type(-t) or argument";
-
-constexpr CommandRule COMMAND_RULES[] = {
-	{CUI_CMD_SET, TYPE_CD, false, OPS_ANY, false, BAD_TYPE},
-	{CUI_CMD_FLUSH, TYPE_CD, false, OPS_NONE, true, BAD_TYPE},
-	{CUI_CMD_GET, TYPE_CD, false, OPS_ALL_OR_TWO, false, BAD_TYPE},
-	{CUI_CMD_INFO, 0, false, OPS_TWO, false, "invalid argument"},
-	{CUI_CMD_LOAD, TYPE_DF, false, OPS_NONE, true, BAD_TYPE},
-	{CUI_CMD_TEXT_CONF, 0, true, OPS_NONE, true, "invalid operation(-o) or argument"},
-};
-
-bool operands_ok(Operands rule, int ops)
+bool operands_ok(uint8_t rule, int ops)
 {
 	switch (rule) {
-	case OPS_NONE:
+	case CUI_OPERANDS_NONE:
 		return ops == 0;
-	case OPS_TWO:
+	case CUI_OPERANDS_NAME_INDEX:
 		return ops == 2;
-	case OPS_ALL_OR_TWO:
+	case CUI_OPERANDS_ALL_OR_NAME_INDEX:
 		return cui_sc->flags & CUI_F_ALL ? ops == 0 : ops == 2;
-	default:
+	default:	/* the handler checks what NAME needs */
 		return true;
 	}
 }
 
-bool rule_met(const CommandRule &r, const Counts &c, int ops)
+bool rule_met(const cui_command_t &r, const Counts &c, int ops)
 {
 	/* a file name is no counted -t, so a load of a file needs -t d too */
 	if (r.set_types && (c.type != 1 || !(r.set_types & 1 << cui_sc->set_type)))
@@ -181,15 +155,14 @@ bool rule_met(const CommandRule &r, const Counts &c, int ops)
  * nullptr. */
 const char *check_command(const Counts &c, int argc)
 {
-	for (const CommandRule &r : COMMAND_RULES) {
-		if (r.command != cui_sc->command)
-			continue;
-		if (!rule_met(r, c, argc - optind))
-			return r.failure;
-		cui_sc->n_arg = (uint8_t)(r.past_operands ? argc : optind);
-		return nullptr;
-	}
-	return "invalid command";
+	const cui_command_t *r = cui_command_by_number(cui_sc->command);
+	if (!r)
+		return "invalid command";
+	if (!rule_met(*r, c, argc - optind))
+		return r->failure;
+	/* a command without operands has consumed them all */
+	cui_sc->n_arg = (uint8_t)(r->operands == CUI_OPERANDS_NONE ? argc : optind);
+	return nullptr;
 }
 
 }  // namespace
@@ -200,14 +173,21 @@ const char *check_command(const Counts &c, int argc)
 	const char *name = argv[0] ? argv[0] : "kp7cui";
 	/* the diagnostic first, then the usage it explains */
 	fflush(stdout);
-	fprintf(stderr,
-		"usage: %s [-s] [-t c | d] name index value ...\n"
-		"usage: %s [-f] [-t c | d]\n"
-		"usage: %s [-g] [-t c | d] [-a | name index]\n"
-		"usage: %s [-i] [-p ttyUSB port] name index\n"
-		"usage: %s [-l] [-t d | filename]\n"
-		"usage: %s [-T] [-o s | l\n",
-		name, name, name, name, name, name);
+	/* stderr is unbuffered: the whole text in one write where it fits */
+	char text[1024];
+	size_t n = 0;
+	bool fits = true;
+	for (const cui_command_t &c : CUI_COMMANDS) {
+		const char *parts[] = {"usage: ", name, c.usage, "\n"};
+		for (const char *part : parts)
+			fits = fits && append(text, sizeof(text), &n, part);
+	}
+	if (fits) {
+		fwrite(text, 1, n, stderr);
+	} else {
+		for (const cui_command_t &c : CUI_COMMANDS)
+			fprintf(stderr, "usage: %s%s\n", name, c.usage);
+	}
 	exit(status);
 }
 

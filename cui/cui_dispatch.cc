@@ -1,6 +1,7 @@
 /* From the parsed command line to the handler, and its result to the caller. */
 #include "cui.h"
 
+#include <ctype.h>
 #include <errno.h>
 #include <stdarg.h>
 #include <stdio.h>
@@ -9,37 +10,68 @@
 
 namespace {
 
-struct CommandEntry {
-	uint8_t command;
-	const char *name;	/* in the trace */
-	cui_handler_t *handler;
-};
-
-constexpr CommandEntry COMMANDS[] = {
-	{CUI_CMD_SET, "SET", cui_set},
-	{CUI_CMD_FLUSH, "FLUSH", cui_flush},
-	{CUI_CMD_GET, "GET", cui_get},
-	{CUI_CMD_INFO, "INFO", cui_info},
-	{CUI_CMD_LOAD, "LOAD", cui_load},
-	{CUI_CMD_TEXT_CONF, "TEXT CONF", cui_text_config},
-};
-
 /* Trace names, indexed by the field's value. */
 constexpr const char *SET_TYPE_NAMES[] = {"None", "CURRENT", "DEFAULT", "FILE"};
 constexpr const char *OPERATION_NAMES[] = {"", "SAVE", "", "LOAD"};
 
-const CommandEntry *find_command(uint8_t command)
-{
-	for (const CommandEntry &e : COMMANDS)
-		if (e.command == command)
-			return &e;
-	return nullptr;
-}
+/* a status no real command returns */
+constexpr int NOT_AVAILABLE = 38;
 
 template <size_t N>
 const char *name_of(const char *const (&names)[N], uint8_t value, const char *other)
 {
 	return value < N ? names[value] : other;
+}
+
+/* The operands still to be consumed, "%s " each, then a newline. */
+void trace_operands(const cui_soft_t *sc, int argc, char **argv)
+{
+	for (int i = sc->n_arg; i < argc; i++)
+		printf("%s ", argv[i]);
+	printf("\n");
+}
+
+/* A command this build does not have yet: it says so and fails. */
+int not_available(const cui_command_t *c)
+{
+	char what[16];
+	size_t n = 0;
+	for (; c->name[n] && n + 1 < sizeof(what); n++)
+		what[n] = (char)tolower((unsigned char)c->name[n]);
+	what[n] = '\0';
+	fprintf(stderr, "kp7cui: the %s command is not available in this build\n", what);
+	return NOT_AVAILABLE;
+}
+
+/* NAME INDEX must be there for a command whose operands begin with them;
+ * then the handler's trace. */
+int prepare(cui_soft_t *sc, const cui_command_t *c, int argc, char **argv)
+{
+	bool all = sc->flags & CUI_F_ALL;
+	bool name_index = c->operands != CUI_OPERANDS_NONE &&
+			  !(c->operands == CUI_OPERANDS_ALL_OR_NAME_INDEX && all);
+	if (name_index && argc - sc->n_arg < 2)
+		return cui_fail(sc, 7, "illegal index\n");
+	if (c->trace && sc->debug_level >= CUI_DL_TRACE) {
+		if (c->operands == CUI_OPERANDS_ALL_OR_NAME_INDEX)
+			printf("%s getall %d\n", c->trace, all ? 1 : 0);
+		else
+			printf("%s\n", c->trace);
+		trace_operands(sc, argc, argv);
+	}
+	return 0;
+}
+
+int run(cui_soft_t *sc, int argc, char **argv)
+{
+	const cui_command_t *c = cui_command_by_number(sc->command);
+	/* the parser lets no unknown command through; stay safe regardless */
+	if (!c)
+		return 2;
+	if (!c->handler)
+		return not_available(c);
+	int result = prepare(sc, c, argc, argv);
+	return result ? result : c->handler(sc, argc, argv);
 }
 
 }  // namespace
@@ -51,9 +83,9 @@ void cui_trace_args(int argc, char **argv)
 		return;
 	for (int i = 0; i < argc; i++)
 		printf("argv[%d] %s\n", i, argv[i]);
-	const CommandEntry *e = find_command(sc->command);
+	const cui_command_t *c = cui_command_by_number(sc->command);
 	printf("program name %s\n", sc->prog_name);
-	printf("command %s\n", e ? e->name : "Unknown");
+	printf("command %s\n", c ? c->name : "Unknown");
 	printf("set type  %s\n", name_of(SET_TYPE_NAMES, sc->set_type, "None"));
 	printf("operation type  %s\n", name_of(OPERATION_NAMES, sc->operation, ""));
 	printf("n_arg %d\n", sc->n_arg);
@@ -61,19 +93,18 @@ void cui_trace_args(int argc, char **argv)
 	printf("debug_level %d\n", sc->debug_level);
 }
 
-void cui_trace_operands(const cui_soft_t *sc, int argc, char **argv)
+void cui_trace_handler(const cui_soft_t *sc, const char *name, int argc, char **argv)
 {
-	for (int i = sc->n_arg; i < argc; i++)
-		printf("%s ", argv[i]);
-	printf("\n");
+	if (sc->debug_level < CUI_DL_TRACE)
+		return;
+	printf("%s\n", name);
+	trace_operands(sc, argc, argv);
 }
 
 int cui_dispatch(int argc, char **argv)
 {
 	cui_soft_t *sc = cui_sc;
-	const CommandEntry *e = find_command(sc->command);
-	/* the parser lets no unknown command through; stay safe regardless */
-	int result = e ? e->handler(sc, argc, argv) : 2;
+	int result = run(sc, argc, argv);
 	if (result == 0) {
 		if (sc->debug_level >= CUI_DL_SUCCESS)
 			printf("Succeed.\n");

@@ -9,14 +9,6 @@
 
 namespace {
 
-void trace_handler(const cui_soft_t *sc, const char *name, int argc, char **argv)
-{
-	if (sc->debug_level < CUI_DL_TRACE)
-		return;
-	printf("%s\n", name);
-	cui_trace_operands(sc, argc, argv);
-}
-
 /*
  * The cfgburn command for `filename` in sc->msg, the file name one word
  * of it whatever it holds.  Returns false when the command does not fit.
@@ -29,9 +21,8 @@ bool cfgburn_command(cui_soft_t *sc)
 
 }  // namespace
 
-int cui_flush(cui_soft_t *sc, int argc, char **argv)
+int cui_flush(cui_soft_t *sc, int, char **)
 {
-	trace_handler(sc, "cui_flush", argc, argv);
 	int which = sc->set_type == CUI_SET_CURRENT ? CURRENT_SETTING :
 		    sc->set_type == CUI_SET_DEFAULT ? DEFAULT_SETTING : 0;
 	/* a refused write has no text: the exit status alone tells */
@@ -40,9 +31,8 @@ int cui_flush(cui_soft_t *sc, int argc, char **argv)
 	return 0;
 }
 
-int cui_load(cui_soft_t *sc, int argc, char **argv)
+int cui_load(cui_soft_t *sc, int, char **)
 {
-	trace_handler(sc, "cui_load", argc, argv);
 	/* the traces come before whatever the command prints */
 	fflush(stdout);
 	if (sc->set_type == CUI_SET_DEFAULT) {

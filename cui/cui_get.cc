@@ -15,34 +15,18 @@
 
 #include "apmib.h"
 #include "cs.h"
-#include "easydns.h"
 #include "text.h"
 
 namespace {
 
-/* Trace labels by store type code. */
-constexpr const char *TYPE_LABELS[] = {
+/* Trace labels by store type code (arrays, not pointers: no relocations). */
+constexpr char TYPE_LABELS[][20] = {
 	"BYTE_T", "WORD_T", "STRING_T", "BYTE5_T", "BYTE6_T", "BYTE13_T", "IA_T", "DWORD_T",
 	"BYTE_ARRAY_T", "TABLE_LIST_T", "WLAC_ARRAY_T", "DHCPRSVDIP_ARRY_T", "PORTFW_ARRAY_T",
 	"IPFILTER_ARRAY_T", "PORTFILTER_ARRAY_T", "MACFILTER_ARRAY_T", "URLFILTER_ARRAY_T",
 	"TRIGGERPORT_ARRAY_T", "STATICROUTE_ARRAY_T", "WDS_ARRAY_T", "QOS_ARRAY_T",
 	"MESH_ACL_ARRAY_T", "SCHEDULE_ARRAY_T", "VLANCONFIG_ARRAY_T",
 };
-
-/* Text parameters printed without quotes: they hold numbers. */
-constexpr uint32_t BARE_TEXT_PARAMS[] = {680, 1405, 1406, 1407, 16001};
-
-/* Parameters the store keeps in seconds and the tool shows in minutes. */
-constexpr uint32_t MINUTE_PARAMS[] = {108, 1406, 16001};
-
-template <size_t N>
-bool listed(const uint32_t (&list)[N], uint32_t number)
-{
-	for (uint32_t n : list)
-		if (n == number)
-			return true;
-	return false;
-}
 
 /* "text" with '"' and '\' escaped; at most `max` characters of s. */
 void put_quoted(SysText &v, const char *s, size_t max)
@@ -104,7 +88,7 @@ void put_entry(SysText &v, const cs_list_t *list, const uint8_t *entry)
 		const uint8_t *field = entry + list->field_offset[i];
 		if (i)
 			v.put(' ');
-		switch (list->fields[i].kind & CUI_SET_TYPE_MASK) {
+		switch (list->fields[i].kind) {
 		case CUI_SET_TYPE_IPA:
 			put_address(v, field);
 			break;
@@ -121,29 +105,35 @@ void put_entry(SysText &v, const cs_list_t *list, const uint8_t *entry)
 	}
 }
 
-void put_host_entry(cui_soft_t *sc, const cs_easydns_t &entry)
+/* Entry `index` of the list into `entry`, zeroed first; 0 or the error. */
+int read_entry(cui_soft_t *sc, const cs_list_t *list, unsigned index, uint8_t *entry)
 {
+	if (index < 1 || index > list->capacity)
+		return cui_fail(sc, 7, "illegal index\n");
+	memset(entry, 0, list->entry_size);
+	if (!list->ops->read(sc, list, index, entry))
+		return cui_fail(sc, 11, "get MIB failed\n");
 	SysText v = value_text(sc);
-	put_entry(v, CsFindListByKind(CUI_SET_TYPE_TBL_EDNS), reinterpret_cast<const uint8_t *>(&entry));
+	put_entry(v, list, entry);
+	return 0;
 }
 
-int get_easydns(cui_soft_t *sc, unsigned index, const cgc2m_t *rec)
+/* A row served by its list's operations rather than the store's types:
+ * the list's count, or one of its entries. */
+int get_from_list(cui_soft_t *sc, unsigned index, const cgc2m_t *rec)
 {
-	if (!strcmp(rec->name, "EASYDNS_NUM")) {
-		int count = GetEasyDns(0, nullptr);
-		value_text(sc).unum((uint32_t)count);
+	const cs_list_t *list = cs_find_list_by_row(rec);
+	if (!list)
+		return cui_fail(sc, 6, "illegal name\n");
+	if (rec->name == list->count_name) {
+		uint32_t count = 0;
+		if (!list->ops->count(sc, list, &count))
+			return cui_fail(sc, 11, "get MIB failed\n");
+		value_text(sc).unum(count);
 		return 0;
 	}
-	if (strcmp(rec->name, "EASYDNS") != 0)
-		return cui_fail(sc, 6, "illegal name\n");
-	if (index < 1 || index > EASYDNS_MAX_ENTRIES)
-		return cui_fail(sc, 7, "illegal index\n");
-	cs_easydns_t entry;
-	memset(&entry, 0, sizeof(entry));
-	if (!GetEasyDns((int)index, &entry))
-		return cui_fail(sc, 11, "get MIB failed\n");
-	put_host_entry(sc, entry);
-	return 0;
+	uint8_t entry[CS_ENTRY_MAX];
+	return read_entry(sc, list, index, entry);
 }
 
 int get_scalar(cui_soft_t *sc, uint32_t number, int type)
@@ -159,12 +149,12 @@ int get_scalar(cui_soft_t *sc, uint32_t number, int type)
 	return 0;
 }
 
-int get_string(cui_soft_t *sc, uint32_t number, int type, int size)
+int get_string(cui_soft_t *sc, const cgc2m_t *rec, int type, int size)
 {
 	uint8_t *buf = static_cast<uint8_t *>(calloc((size_t)(size > 0 ? size : 0) + 1, 1));
 	if (!buf)
 		return cui_fail(sc, 20, "memory allocate failed\n");
-	if (CuiApmibGet(sc->set_type, number, buf) <= 0) {
+	if (CuiApmibGet(sc->set_type, rec->number, buf) <= 0) {
 		free(buf);
 		return cui_fail(sc, 11, "get MIB failed\n");
 	}
@@ -172,7 +162,7 @@ int get_string(cui_soft_t *sc, uint32_t number, int type, int size)
 	const char *text = reinterpret_cast<const char *>(buf);
 	if (type != STRING_T)
 		v.hex(buf, (size_t)size);
-	else if (listed(BARE_TEXT_PARAMS, number) && plain_word(text))
+	else if (rec->bare && plain_word(text))
 		v.text(text);
 	else
 		put_quoted(v, text, (size_t)size);
@@ -182,27 +172,19 @@ int get_string(cui_soft_t *sc, uint32_t number, int type, int size)
 
 int get_list_entry(cui_soft_t *sc, unsigned index, uint32_t number)
 {
-	const cs_list_t *list = CsFindListByReadNumber(number);
+	const cs_list_t *list = cs_find_list_by_read_number(number);
 	if (!list)
 		return cui_fail(sc, 11, "get MIB failed\n");
-	if (index < 1 || index > list->capacity)
-		return cui_fail(sc, 7, "illegal index\n");
-	uint8_t entry[64];
-	memset(entry, 0, sizeof(entry));
-	entry[0] = (uint8_t)index;
-	if (CuiApmibGet(sc->set_type, number, entry) <= 0)
-		return cui_fail(sc, 11, "get MIB failed\n");
-	SysText v = value_text(sc);
-	put_entry(v, list, entry);
-	return 0;
+	uint8_t entry[CS_ENTRY_MAX];
+	return read_entry(sc, list, index, entry);
 }
 
 /* Seconds kept, minutes shown: a whole-text number other than 0 is
  * divided by 60.  A 32-bit value past INT32_MAX is the negative number
  * the set command stored for a negative count of minutes. */
-void apply_minutes(cui_soft_t *sc, uint32_t number)
+void apply_minutes(cui_soft_t *sc, const cgc2m_t *rec)
 {
-	if (!listed(MINUTE_PARAMS, number))
+	if (!rec->minutes)
 		return;
 	char *end;
 	long long v = strtoll(sc->msg, &end, 0);
@@ -228,7 +210,7 @@ int cui_get_entry(cui_soft_t *sc, uint8_t index, const cgc2m_t *rec)
 		vwlan_idx = index;
 		break;
 	case CG_KIND_EDNS:
-		return get_easydns(sc, index, rec);
+		return get_from_list(sc, index, rec);
 	default:
 		vwlan_idx = 0;
 		break;
@@ -252,7 +234,7 @@ int cui_get_entry(cui_soft_t *sc, uint8_t index, const cgc2m_t *rec)
 	case BYTE5_T:
 	case BYTE6_T:
 	case BYTE13_T:
-		return get_string(sc, rec->number, type, size);
+		return get_string(sc, rec, type, size);
 	case WLAC_ARRAY_T:
 	case DHCPRSVDIP_ARRY_T:
 	case PORTFW_ARRAY_T:
@@ -268,8 +250,9 @@ int cui_get_entry(cui_soft_t *sc, uint8_t index, const cgc2m_t *rec)
 namespace {
 
 /* "NAME INDEX VALUE\n" with the value in sc->msg. */
-void print_row(const cui_soft_t *sc, const char *name, unsigned index)
+void print_row(const cui_soft_t *sc, const cgc2m_t *rec, unsigned index)
 {
+	const char *name = cs_text(rec->name);
 	char text[96 + sizeof(sc->msg)];
 	SysText line(text);
 	line.text(name);
@@ -281,42 +264,44 @@ void print_row(const cui_soft_t *sc, const char *name, unsigned index)
 	fwrite(text, 1, line.len, stdout);
 }
 
-/* The host-name rows of the dump, read in one pass over the hosts file;
- * a table grown past its limit by other means stops the dump there. */
-int dump_easydns(cui_soft_t *sc, const cgc2m_t *rec)
+/* The entry rows of a list read in one pass; a list grown past its
+ * capacity by other means stops the dump there. */
+int dump_read_all(cui_soft_t *sc, const cgc2m_t *rec, const cs_list_t *list)
 {
-	cs_easydns_t entries[EASYDNS_MAX_ENTRIES];
-	int count = GetEasyDnsList(entries, EASYDNS_MAX_ENTRIES);
-	for (int k = 1; k <= count; k++) {
-		if (k > EASYDNS_MAX_ENTRIES)
+	uint8_t entries[CS_LIST_MAX_BYTES];
+	unsigned count = list->ops->read_all(sc, list, entries, list->capacity);
+	for (unsigned k = 1; k <= count; k++) {
+		if (k > list->capacity)
 			return cui_fail(sc, 7, "illegal index\n");
-		put_host_entry(sc, entries[k - 1]);
-		print_row(sc, rec->name, (unsigned)k);
+		SysText v = value_text(sc);
+		put_entry(v, list, entries + (k - 1) * list->entry_size);
+		print_row(sc, rec, k);
 	}
 	return 0;
 }
 
-/* A list row of the dump: every entry, numbered from 1. */
-int dump_list(cui_soft_t *sc, const cgc2m_t *rec)
+/* The entry rows of a list in the dump: every entry, numbered from 1. */
+int dump_list(cui_soft_t *sc, const cgc2m_t *rec, const cs_list_t *list)
 {
-	if (rec->get_kind == CG_KIND_EDNS)
-		return dump_easydns(sc, rec);
-	const cs_list_t *list = CsFindListByReadNumber(rec->number);
+	if (list->ops->read_all)
+		return dump_read_all(sc, rec, list);
 	uint32_t count = 0;
-	if (CuiApmibGet(sc->set_type, list->count_number, &count) <= 0)
+	if (!list->ops->count(sc, list, &count))
 		return cui_fail(sc, 11, "get MIB failed\n");
 	for (uint32_t k = 1; k <= count; k++) {
 		int result = cui_get_entry(sc, (uint8_t)k, rec);
 		if (result)
 			return result;
-		print_row(sc, rec->name, k);
+		print_row(sc, rec, k);
 	}
 	return 0;
 }
 
-bool is_list_row(const cgc2m_t *rec)
+/* The list whose entry rows `rec` names, or nullptr. */
+const cs_list_t *entry_rows_of(const cgc2m_t *rec)
 {
-	return !strcmp(rec->name, "EASYDNS") || CsFindListByReadNumber(rec->number);
+	const cs_list_t *list = cs_find_list_by_row(rec);
+	return list && rec->name == list->name ? list : nullptr;
 }
 
 int dump_row(cui_soft_t *sc, const cgc2m_t *rec, unsigned index)
@@ -325,8 +310,8 @@ int dump_row(cui_soft_t *sc, const cgc2m_t *rec, unsigned index)
 	if (result)
 		return result;
 	if (index == 0)
-		apply_minutes(sc, rec->number);
-	print_row(sc, rec->name, index);
+		apply_minutes(sc, rec);
+	print_row(sc, rec, index);
 	return 0;
 }
 
@@ -352,7 +337,8 @@ int dump_all(cui_soft_t *sc)
 			}
 			run = -1;
 		}
-		int result = is_list_row(rec) ? dump_list(sc, rec) : dump_row(sc, rec, 0);
+		const cs_list_t *list = entry_rows_of(rec);
+		int result = list ? dump_list(sc, rec, list) : dump_row(sc, rec, 0);
 		if (result)
 			return result;
 	}
@@ -361,30 +347,23 @@ int dump_all(cui_soft_t *sc)
 
 }  // namespace
 
-int cui_get(cui_soft_t *sc, int argc, char **argv)
+int cui_get(cui_soft_t *sc, int, char **argv)
 {
-	bool all = sc->flags & CUI_F_ALL;
-	if (!all && argc - sc->n_arg < 2)
-		return cui_fail(sc, 7, "illegal index\n");
-	if (sc->debug_level >= CUI_DL_TRACE) {
-		printf("%s getall %d\n", "cui_get", all ? 1 : 0);
-		cui_trace_operands(sc, argc, argv);
-	}
-	if (all)
+	if (sc->flags & CUI_F_ALL)
 		return dump_all(sc);
 
 	const char *name = argv[sc->n_arg];
 	int32_t index;
 	if (!cui_parse_int(argv[sc->n_arg + 1], &index))
 		return cui_fail(sc, 7, "illegal index\n");
-	const cgc2m_t *rec = CsFindGetName(name);
+	const cgc2m_t *rec = cs_find_get_name(name);
 	if (!rec)
 		return cui_fail(sc, 5, "illegal name\n");
 	uint8_t index8 = (uint8_t)index;
 	int result = cui_get_entry(sc, index8, rec);
 	if (result)
 		return result;
-	apply_minutes(sc, rec->number);
+	apply_minutes(sc, rec);
 	printf("%s %d %s\n", name, index8, sc->msg);
 	return 0;
 }

@@ -1,4 +1,7 @@
-/* -s: write one parameter, or add or delete one list entry. */
+/*
+ * -s: write one parameter, or add or delete one list entry.  Called by the
+ * dispatcher with NAME and INDEX present.
+ */
 #include "cui.h"
 
 #include <stdio.h>
@@ -6,42 +9,16 @@
 
 #include "apmib.h"
 #include "cs.h"
-#include "easydns.h"
-
-namespace {
-
-/* The host-name list lives in the hosts file, not in the store. */
-int set_easydns(cui_soft_t *sc, const cs_comm_c2m_t *rec, int index)
-{
-	int result;
-	if (!strcmp(rec->name, "EASYDNS_ADD"))
-		result = SetEasyDns(reinterpret_cast<const cs_easydns_t *>(sc->msg));
-	else if (!strcmp(rec->name, "EASYDNS_DEL"))
-		result = DelEasyDns(index & 0xff);
-	else if (!strcmp(rec->name, "EASYDNS_DELALL"))
-		result = DelEasyDns(0);
-	else
-		return cui_fail(sc, 6, "illegal name\n");
-	return result ? cui_fail(sc, 10, "set MIB failed\n") : 0;
-}
-
-}  // namespace
 
 int cui_set(cui_soft_t *sc, int argc, char **argv)
 {
-	if (argc - sc->n_arg < 2)
-		return cui_fail(sc, 7, "illegal index\n");
-	if (sc->debug_level >= CUI_DL_TRACE) {
-		printf("cui_set\n");
-		cui_trace_operands(sc, argc, argv);
-	}
 	const char *name = argv[sc->n_arg];
 	int32_t index;
 	if (!cui_parse_int(argv[sc->n_arg + 1], &index))
 		return cui_fail(sc, 7, "illegal index\n");
 	sc->n_arg += 2;
 
-	const cs_comm_c2m_t *rec = CsFindSetName(name);
+	const cs_comm_c2m_t *rec = cs_find_set_name(name);
 	if (!rec)
 		return cui_fail(sc, 5, "illegal name\n");
 
@@ -58,7 +35,7 @@ int cui_set(cui_soft_t *sc, int argc, char **argv)
 
 	/* The index is looked at only after the value passed, so a bad value
 	 * is reported ahead of a bad index. */
-	if (rec->kind & CUI_SET_F_WLAN) {
+	if (rec->wlan) {
 		if (index != 0 && index != 1) {
 			cui_trace("illegal index(%d).\n", index);
 			return cui_fail(sc, 7, "illegal index\n");
@@ -68,9 +45,9 @@ int cui_set(cui_soft_t *sc, int argc, char **argv)
 		vwlan_idx = 0;
 	}
 
-	if (rec->kind & CUI_SET_F_EDNS)
-		return set_easydns(sc, rec, index);
-	if (CuiApmibSet(sc->set_type, rec->number, sc->msg) <= 0)
-		return cui_fail(sc, 10, "set MIB failed\n");
-	return 0;
+	/* a list command is carried out where the list keeps its entries */
+	const cs_list_t *list = cs_find_list_by_kind(rec->kind);
+	bool written = list ? list->ops->apply(sc, list, rec, index) :
+			      CuiApmibSet(sc->set_type, (int)rec->number, sc->msg) > 0;
+	return written ? 0 : cui_fail(sc, 10, "set MIB failed\n");
 }

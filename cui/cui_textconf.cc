@@ -71,14 +71,6 @@ int read_saved_line(FILE *f, char *buf)
 
 /* ---- running and reporting ---- */
 
-void trace_handler(const cui_soft_t *sc, const char *name, int argc, char **argv)
-{
-	if (sc->debug_level < CUI_DL_TRACE)
-		return;
-	printf("%s\n", name);
-	cui_trace_operands(sc, argc, argv);
-}
-
 /* Every command is traced, then run through the shell; its wait status. */
 int run(const char *cmd)
 {
@@ -139,7 +131,7 @@ bool dump_complete(const char *path)
 	tail[n - 1] = '\0';
 	const char *last = strrchr(tail, '\n');
 	last = last ? last + 1 : from == 0 ? tail : nullptr;
-	const char *name = CGC2M[CGC2M_COUNT - 1].name;
+	const char *name = cs_text(CGC2M[CGC2M_COUNT - 1].name);
 	size_t len = strlen(name);
 	return last && strncmp(last, name, len) == 0 && last[len] == ' ';
 }
@@ -233,12 +225,33 @@ void remove_backup(void)
 		sys_unlink(f);
 }
 
+/* What a record's restore attribute does to a dump line's value text:
+ * the dump prints some values in another form than the set takes. */
+typedef int restore_rewrite_t(const char *value, char *out);
+constexpr restore_rewrite_t *RESTORE_REWRITES[] = {nullptr, cui_text_hex_value, cui_text_zone_value};
+static_assert(sizeof(RESTORE_REWRITES) / sizeof(RESTORE_REWRITES[0]) == CS_RESTORE_COUNT,
+	      "a rewrite per restore attribute");
+
+/* `*value` rewritten into `room` (TEXTCONF_VALUE_MAX bytes) as `rec`
+ * asks; -1 when the line lacks what the rewrite needs. */
+int restore_value(const cs_comm_c2m_t *rec, const char **value, char *room)
+{
+	restore_rewrite_t *rewrite = rec->restore < CS_RESTORE_COUNT ? RESTORE_REWRITES[rec->restore] :
+								   nullptr;
+	if (!rewrite)
+		return 0;
+	if (rewrite(*value, room) < 0)
+		return -1;
+	*value = room;
+	return 0;
+}
+
 /* The list a dump line belongs to, or nullptr. */
 const cs_restor_mib_t *find_list(const char *name, bool *count_row)
 {
 	for (const cs_restor_mib_t &r : CS_RESTOR_MIB_TBL) {
-		if (!strcmp(name, r.get_name) || !strcmp(name, r.count_name)) {
-			*count_row = !strcmp(name, r.count_name);
+		if (!strcmp(name, cs_text(r.get_name)) || !strcmp(name, cs_text(r.count_name))) {
+			*count_row = !strcmp(name, cs_text(r.count_name));
 			return &r;
 		}
 	}
@@ -249,28 +262,31 @@ void empty_lists(const TextSet &set)
 {
 	char cmd[128];
 	for (const cs_restor_mib_t &r : CS_RESTOR_MIB_TBL) {
-		snprintf(cmd, sizeof(cmd), "kp7cui -s -t %c %s 0", set.letter, r.delall_name);
+		const char *delall = cs_text(r.delall_name);
+		snprintf(cmd, sizeof(cmd), "kp7cui -s -t %c %s 0", set.letter, delall);
 		if (run(cmd) != 0)
-			cui_trace("ERROR can't delete %s setting %s\n", set.label, r.delall_name);
+			cui_trace("ERROR can't delete %s setting %s\n", set.label, delall);
 	}
 }
 
 /*
- * The set table's name for a dump row: the row's own name, except for a
+ * The set table's record of a dump row: the row's own name, except for a
  * parameter that the get table names differently (the dump's
  * SSH_WAN_ACCESS_ENABLED is SSH_SSH_WAN_ACCESS_ENABLED to the set
  * command), found by its store number; replayed under the dump's name
  * that setting would be refused and lost.
  */
-const char *set_name_of(const char *name)
+const cs_comm_c2m_t *set_record_of(const char *name)
 {
-	const cgc2m_t *row = CsFindSetName(name) ? nullptr : CsFindGetName(name);
+	if (const cs_comm_c2m_t *rec = cs_find_set_name(name))
+		return rec;
+	const cgc2m_t *row = cs_find_get_name(name);
 	if (!row || row->get_kind == CG_KIND_EDNS)
-		return name;
+		return nullptr;
 	for (const cs_comm_c2m_t &rec : CS_COMM_C2M)
 		if (rec.number == row->number)
-			return rec.name;
-	return name;
+			return &rec;
+	return nullptr;
 }
 
 int malformed(cui_soft_t *sc, const TextSet &set, int line_no, FILE *f)
@@ -289,29 +305,24 @@ int malformed(cui_soft_t *sc, const TextSet &set, int line_no, FILE *f)
  */
 int line_command(const TextSet &set, char *line, char *cmd, const char **what)
 {
-	char *value;
-	const char *name;
-	char *split_name;
-	if (cui_text_split(line, &split_name, &value) < 0)
+	char *split_name, *split_value;
+	if (cui_text_split(line, &split_name, &split_value) < 0)
 		return -1;
-	name = split_name;
+	const char *name = split_name, *value = split_value;
 	bool count_row = false;
 	if (const cs_restor_mib_t *list = find_list(name, &count_row)) {
 		if (count_row)
 			return 1;
 		*what = "ERROR can't add %s config table entry line %d\n";
-		return cui_text_set_command(cmd, TEXTCONF_CMD_MAX, set.letter, list->add_name, value) < 0 ? -1 : 0;
+		const char *add = cs_text(list->add_name);
+		return cui_text_set_command(cmd, TEXTCONF_CMD_MAX, set.letter, add, value) < 0 ? -1 : 0;
 	}
-	name = set_name_of(name);
+	const cs_comm_c2m_t *rec = set_record_of(name);
 	char rewritten[TEXTCONF_VALUE_MAX];
-	if (CsChkStrHexMIB(name)) {
-		if (cui_text_hex_value(value, rewritten) < 0)
+	if (rec) {
+		name = cs_text(rec->name);
+		if (restore_value(rec, &value, rewritten) < 0)
 			return -1;
-		value = rewritten;
-	} else if (!strcmp(name, "NTP_TIMEZONE")) {
-		if (cui_text_zone_value(value, rewritten) < 0)
-			return -1;
-		value = rewritten;
 	}
 	*what = "ERROR can't set %s config setting entry line %d\n";
 	return cui_text_set_command(cmd, TEXTCONF_CMD_MAX, set.letter, name, value) < 0 ? -1 : 0;
@@ -356,7 +367,7 @@ int cui_load_text_config_area(cui_soft_t *sc, int area)
 
 int cui_conf_text_save(cui_soft_t *sc, int argc, char **argv)
 {
-	trace_handler(sc, "cui_conf_text_save", argc, argv);
+	cui_trace_handler(sc, "cui_conf_text_save", argc, argv);
 	sys_syslog(LOG_NOTICE, "save current setting as text file by cui command");
 	int32_t version = 0;
 	if (!apmib_get(MIB_VER, &version)) {
@@ -385,7 +396,7 @@ int cui_conf_text_save(cui_soft_t *sc, int argc, char **argv)
 
 int cui_text_conf_load(cui_soft_t *sc, int argc, char **argv)
 {
-	trace_handler(sc, "cui_text_conf_load", argc, argv);
+	cui_trace_handler(sc, "cui_text_conf_load", argc, argv);
 	int32_t version = 0, saved = 0;
 	if (!apmib_get(MIB_VER, &version)) {
 		cui_fail(sc, LOAD_FAILED, "can't get MIB_VER errno %d\n", errno);

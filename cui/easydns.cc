@@ -19,6 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "cs.h"
 #include "cui.h"
 #include "sys.h"
 
@@ -264,11 +265,6 @@ int GetEasyDns(int index, cs_easydns_t *rec)
 	return count == index ? index : 0;
 }
 
-int GetEasyDnsList(cs_easydns_t *list, int max)
-{
-	return scan_entries(0, nullptr, list, max);
-}
-
 int SetEasyDns(const cs_easydns_t *rec)
 {
 	/* a host name with a TAB, or a line feed anywhere, would make other
@@ -321,3 +317,69 @@ int DelEasyDns(int index)
 	img.len = (size_t)(out - img.data);
 	return replace_hosts(img);
 }
+
+/* ---- the host names as a list of the set and get commands ---- */
+
+namespace {
+
+const cs_easydns_t *as_host(const uint8_t *entry)
+{
+	return reinterpret_cast<const cs_easydns_t *>(entry);
+}
+
+bool hosts_count(const cui_soft_t *, const cs_list_t *, uint32_t *count)
+{
+	int n = GetEasyDns(0, nullptr);
+	*count = n > 0 ? (uint32_t)n : 0;
+	return true;	/* a missing file is an empty list */
+}
+
+bool hosts_read(const cui_soft_t *, const cs_list_t *, unsigned index, uint8_t *entry)
+{
+	return GetEasyDns((int)index, reinterpret_cast<cs_easydns_t *>(entry)) != 0;
+}
+
+/* One pass over the file: the dump sees one state of it. */
+unsigned hosts_read_all(const cui_soft_t *, const cs_list_t *, uint8_t *entries, unsigned max)
+{
+	return (unsigned)scan_entries(0, nullptr, reinterpret_cast<cs_easydns_t *>(entries), (int)max);
+}
+
+/* The entry becomes one line "ADDRESS<TAB>HOST<TAB>COMMENT" of the hosts
+ * file: a host name is needed, the comment must be a hosts-file comment,
+ * and neither may hold the file's separators.  The refused field's
+ * position, or 0. */
+unsigned hosts_check_add(const cs_list_t *, const uint8_t *entry)
+{
+	const cs_easydns_t *e = as_host(entry);
+	if (!e->host[0] || strpbrk(e->host, "\t\n"))
+		return 2;
+	if (e->comment[0] != '#' || strpbrk(e->comment, "\t\n"))
+		return 3;
+	return 0;
+}
+
+bool hosts_apply(cui_soft_t *sc, const cs_list_t *list, const cs_comm_c2m_t *rec, int index)
+{
+	switch (cs_list_command_of(list, rec)) {
+	case CS_LIST_ADD:
+		return SetEasyDns(as_host(reinterpret_cast<const uint8_t *>(sc->msg))) == 0;
+	case CS_LIST_DEL:
+		return DelEasyDns(index & 0xff) == 0;	/* 0 is every entry */
+	case CS_LIST_DELALL:
+		return DelEasyDns(0) == 0;
+	default:
+		return false;
+	}
+}
+
+constexpr const char *HOST_FIELD_NAMES[] = {"ip", "hostname", "comment"};
+
+}  // namespace
+
+/* The hosts file's list: read in one pass for the dump, its delete of
+ * entry 0 empties it. */
+const cs_list_ops_t CS_HOSTS_LIST_OPS = {
+	hosts_count, hosts_read, hosts_read_all, hosts_check_add, hosts_apply, HOST_FIELD_NAMES,
+	true, false,
+};

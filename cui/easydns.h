@@ -27,10 +27,6 @@ extern const cs_easydns_t ExcludedEasyDnsEntry;	/* 127.0.0.1 localhost.localdoma
  * file cannot be read. */
 int GetEasyDns(int index, cs_easydns_t *rec);
 
-/* The number of entries, the first `max` of them copied to `list`: what a
- * walk over entries 1 to the count with GetEasyDns() finds, in one pass. */
-int GetEasyDnsList(cs_easydns_t *list, int max);
-
 /* Appends the entry; 0, or -1 when the file cannot be written. */
 int SetEasyDns(const cs_easydns_t *rec);
 

@@ -79,7 +79,7 @@ Outcome check_rec(const cs_comm_c2m_t *rec, const std::vector<string> &values, i
 
 Outcome check(const char *name, const std::vector<string> &values, int index, int level, int set_type)
 {
-	const cs_comm_c2m_t *rec = CsFindSetName(name);
+	const cs_comm_c2m_t *rec = cs_find_set_name(name);
 	EXPECT_NE(rec, nullptr) << name;
 	return check_rec(rec, values, index, level, set_type);
 }

@@ -140,24 +140,25 @@ TEST(CsCheck, ScalarKindsRefuse)
 TEST(CsCheck, TextKindsAtTheEdgesOfEveryRecord)
 {
 	for (const cs_comm_c2m_t &r : CS_COMM_C2M) {
-		uint32_t kind = r.kind & CUI_SET_TYPE_MASK;
+		uint32_t kind = r.kind;
+		const string name = cs_text(r.name);
 		if (kind == CUI_SET_TYPE_STR || kind == CUI_SET_TYPE_STR_PSK) {
 			/* one more than a pass phrase may have is a hex key's length */
 			size_t too_long = r.max + (kind == CUI_SET_TYPE_STR_PSK ? 2 : 1);
-			expect_value(check(r.name, {repeat('x', r.max)}), txt(repeat('x', r.max)), r.name);
-			expect_refused(check(r.name, {repeat('x', too_long)}), 8, "ERROR 8: illegal value", r.name);
+			expect_value(check(name.c_str(), {repeat('x', r.max)}), txt(repeat('x', r.max)), name);
+			expect_refused(check(name.c_str(), {repeat('x', too_long)}), 8, "ERROR 8: illegal value", name);
 		} else if (kind == CUI_SET_TYPE_STR_NUM) {
 			for (uint32_t n : {r.min, r.max})
-				expect_value(check(r.name, {std::to_string(n)}), txt(std::to_string(n)), r.name);
-			expect_refused(check(r.name, {std::to_string(r.max + 1)}), 8, "ERROR 8: illegal value", r.name);
+				expect_value(check(name.c_str(), {std::to_string(n)}), txt(std::to_string(n)), name);
+			expect_refused(check(name.c_str(), {std::to_string(r.max + 1)}), 8, "ERROR 8: illegal value", name);
 			if (r.min > 0)
-				expect_refused(check(r.name, {std::to_string(r.min - 1)}), 8, "ERROR 8: illegal value", r.name);
+				expect_refused(check(name.c_str(), {std::to_string(r.min - 1)}), 8, "ERROR 8: illegal value", name);
 		} else if (kind == CUI_SET_TYPE_STR_HEX) {
 			string hex_form = "0x" + repeat('5', r.hex_max - 2);
-			expect_value(check(r.name, {hex_form}), Bytes((r.hex_max - 2) / 2, 0x55), r.name);
-			expect_value(check(r.name, {repeat('t', r.max)}), txt(repeat('t', r.max)), r.name);
-			expect_refused(check(r.name, {"0x" + repeat('5', r.hex_max)}), 8, "ERROR 8: illegal value", r.name);
-			expect_refused(check(r.name, {repeat('t', r.max + 1)}), 8, "ERROR 8: illegal value", r.name);
+			expect_value(check(name.c_str(), {hex_form}), Bytes((r.hex_max - 2) / 2, 0x55), name);
+			expect_value(check(name.c_str(), {repeat('t', r.max)}), txt(repeat('t', r.max)), name);
+			expect_refused(check(name.c_str(), {"0x" + repeat('5', r.hex_max)}), 8, "ERROR 8: illegal value", name);
+			expect_refused(check(name.c_str(), {repeat('t', r.max + 1)}), 8, "ERROR 8: illegal value", name);
 		}
 	}
 }

@@ -106,23 +106,24 @@ cs_checker_t *checker_named(const string &name)
 struct Rec {
 	string name;
 	uint32_t number = 0, kind = 0, min = 0, max = 0, hex_min = 0, hex_max = 0;
+	bool wlan = false;
 	string checker;
 };
 
 void expect_record(const Rec &want, const cs_comm_c2m_t &got, const string &where)
 {
 	SCOPED_TRACE(where + " " + want.name);
-	EXPECT_EQ(got.name, want.name);
+	EXPECT_STREQ(cs_text(got.name), want.name.c_str());
 	EXPECT_EQ(got.number, want.number);
 	EXPECT_EQ(got.kind, want.kind);
+	EXPECT_EQ(got.wlan, want.wlan);
 	EXPECT_EQ(got.min, want.min);
 	EXPECT_EQ(got.max, want.max);
 	EXPECT_EQ(got.hex_min, want.hex_min);
 	EXPECT_EQ(got.hex_max, want.hex_max);
-	EXPECT_EQ(got.checker, checker_named(want.checker)) << want.checker;
-	/* the name is padded with NULs to its full width */
-	for (size_t i = want.name.size(); i < sizeof(got.name); i++)
-		ASSERT_EQ(got.name[i], '\0');
+	EXPECT_EQ(cs_checker(&got), checker_named(want.checker)) << want.checker;
+	/* a name fits its 64 characters with the NUL */
+	EXPECT_LT(strlen(cs_text(got.name)), 64u);
 }
 
 struct ListRow {
@@ -190,7 +191,8 @@ vector<Rec> expected_set_table()
 				Rec rec;
 				rec.name = m[1];
 				rec.number = number_of(m[2]);
-				rec.kind = kind | (all_w || m[6].matched ? CUI_SET_F_WLAN : 0);
+				rec.kind = kind;
+				rec.wlan = all_w || m[6].matched;
 				if (m[3].matched) {
 					rec.min = number_of(m[3]);
 					rec.max = number_of(m[4]);
@@ -213,7 +215,7 @@ vector<Rec> expected_set_table()
 			Rec rec;
 			rec.name = l.cmd[i];
 			rec.number = l.number[i];
-			rec.kind = l.kind | (l.number[i] ? 0 : CUI_SET_F_EDNS);
+			rec.kind = l.kind;
 			out.push_back(rec);
 		}
 	}
@@ -258,9 +260,16 @@ TEST(CsTables, GetTableHoldsEveryDocumentedRowInDumpOrder)
 	ASSERT_EQ(std::size(CGC2M), want.size());
 	for (size_t i = 0; i < want.size(); i++) {
 		SCOPED_TRACE("get row " + std::to_string(i + 1));
-		EXPECT_EQ(CGC2M[i].name, want[i].name);
+		EXPECT_STREQ(cs_text(CGC2M[i].name), want[i].name.c_str());
 		EXPECT_EQ(CGC2M[i].number, want[i].number);
 		EXPECT_EQ(CGC2M[i].get_kind, want[i].kind);
+	}
+
+	/* texts printed bare, and values the store keeps in seconds */
+	const std::set<uint32_t> bare = {680, 1405, 1406, 1407, 16001}, minutes = {108, 1406, 16001};
+	for (const cgc2m_t &g : CGC2M) {
+		EXPECT_EQ(g.bare, bare.count(g.number)) << cs_text(g.name);
+		EXPECT_EQ(g.minutes, minutes.count(g.number)) << cs_text(g.name);
 	}
 }
 
@@ -273,13 +282,13 @@ TEST(CsTables, ListsFieldTablesAndEntryLayouts)
 		size_t n;
 	};
 	const FieldTable field_tables[] = {
-		{"CS_MACAC_TBL", CS_MACAC_TBL, std::size(CS_MACAC_TBL)},
-		{"CS_DHCPRSV_TBL", CS_DHCPRSV_TBL, std::size(CS_DHCPRSV_TBL)},
-		{"CS_STATICROUTE_TBL", CS_STATICROUTE_TBL, std::size(CS_STATICROUTE_TBL)},
-		{"CS_EASYDNS_TBL", CS_EASYDNS_TBL, std::size(CS_EASYDNS_TBL)},
-		{"CS_PORTFIL_TBL", CS_PORTFIL_TBL, std::size(CS_PORTFIL_TBL)},
-		{"CS_PORTFW_TBL", CS_PORTFW_TBL, std::size(CS_PORTFW_TBL)},
-		{"CS_QOS_RULE_TBL", CS_QOS_RULE_TBL, std::size(CS_QOS_RULE_TBL)},
+		{"CS_MACAC_TBL", CS_MACAC_TBL.data(), CS_MACAC_TBL.size()},
+		{"CS_DHCPRSV_TBL", CS_DHCPRSV_TBL.data(), CS_DHCPRSV_TBL.size()},
+		{"CS_STATICROUTE_TBL", CS_STATICROUTE_TBL.data(), CS_STATICROUTE_TBL.size()},
+		{"CS_EASYDNS_TBL", CS_EASYDNS_TBL.data(), CS_EASYDNS_TBL.size()},
+		{"CS_PORTFIL_TBL", CS_PORTFIL_TBL.data(), CS_PORTFIL_TBL.size()},
+		{"CS_PORTFW_TBL", CS_PORTFW_TBL.data(), CS_PORTFW_TBL.size()},
+		{"CS_QOS_RULE_TBL", CS_QOS_RULE_TBL.data(), CS_QOS_RULE_TBL.size()},
 	};
 	/* layout rows are named by what the entry is, not by the list */
 	const std::map<string, string> layout_of = {
@@ -315,11 +324,15 @@ TEST(CsTables, ListsFieldTablesAndEntryLayouts)
 		const ListRow &want = lists[li];
 		const cs_list_t &got = CS_LISTS[li];
 		SCOPED_TRACE(want.get_name);
-		EXPECT_STREQ(got.get_name, want.get_name.c_str());
+		EXPECT_STREQ(cs_text(got.name), want.get_name.c_str());
+		EXPECT_STREQ(cs_text(got.count_name), want.count_name.c_str());
 		EXPECT_EQ(got.kind, want.kind);
-		EXPECT_EQ(got.add, want.number[0]);
-		EXPECT_EQ(got.del, want.number[1]);
-		EXPECT_EQ(got.delall, want.number[2]);
+		for (int c = 0; c < CS_LIST_COMMANDS; c++) {
+			EXPECT_STREQ(cs_text(got.cmd_name[c]), want.cmd[c].c_str());
+			EXPECT_EQ(got.cmd_number[c], want.number[c]);
+		}
+		/* a list without a count number is kept by the host-name code */
+		EXPECT_EQ(got.ops, want.count_number ? &CS_STORE_LIST_OPS : &CS_HOSTS_LIST_OPS);
 		EXPECT_EQ(got.count_number, want.count_number);
 		EXPECT_EQ(got.read_number, want.read_number);
 		EXPECT_EQ(got.capacity, want.capacity);
@@ -362,10 +375,10 @@ TEST(CsTables, RestoreTableAndTimeZones)
 	for (size_t i = 0; i < rows.size(); i++) {
 		vector<string> n = quoted_names(rows[i]);
 		const cs_restor_mib_t &r = CS_RESTOR_MIB_TBL[i];
-		EXPECT_EQ(r.get_name, n[0]);
-		EXPECT_EQ(r.delall_name, n[1]);
-		EXPECT_EQ(r.add_name, n[2]);
-		EXPECT_EQ(r.count_name, n[3]);
+		EXPECT_STREQ(cs_text(r.get_name), n[0].c_str());
+		EXPECT_STREQ(cs_text(r.delall_name), n[1].c_str());
+		EXPECT_STREQ(cs_text(r.add_name), n[2].c_str());
+		EXPECT_STREQ(cs_text(r.count_name), n[3].c_str());
 		EXPECT_EQ(r.zero, 0);
 	}
 
@@ -379,7 +392,7 @@ TEST(CsTables, RestoreTableAndTimeZones)
 		EXPECT_EQ(number_of((*it)[1]), n);
 		EXPECT_EQ(tz.zone, n);
 		EXPECT_STREQ(tz.value, string((*it)[2]).c_str());
-		EXPECT_STREQ(tz.desc, string((*it)[3]).c_str());
+		EXPECT_STREQ(cs_text(tz.desc), string((*it)[3]).c_str());
 		EXPECT_TRUE(values.insert(tz.value).second) << tz.value;
 	}
 	EXPECT_EQ(n, (size_t)65);
@@ -390,54 +403,61 @@ TEST(CsTables, NamesAreUniqueAndTheTablesAgree)
 {
 	std::set<string> set_names, get_names;
 	for (const cs_comm_c2m_t &r : CS_COMM_C2M)
-		EXPECT_TRUE(set_names.insert(r.name).second) << r.name;
+		EXPECT_TRUE(set_names.insert(cs_text(r.name)).second) << cs_text(r.name);
 	for (const cgc2m_t &r : CGC2M)
-		EXPECT_TRUE(get_names.insert(r.name).second) << r.name;
+		EXPECT_TRUE(get_names.insert(cs_text(r.name)).second) << cs_text(r.name);
 
 	/* the per-network rows are one run, rows 6 to 28 */
 	for (int i = 0; i < CGC2M_COUNT; i++)
-		EXPECT_EQ(CGC2M[i].get_kind == CG_KIND_WLAN, i + 1 >= 6 && i + 1 <= 28) << CGC2M[i].name;
+		EXPECT_EQ(CGC2M[i].get_kind == CG_KIND_WLAN, i + 1 >= 6 && i + 1 <= 28) << cs_text(CGC2M[i].name);
 
 	/* rows that only get has: counts, lists, host-name rows, and one name
 	 * spelt differently in the two tables */
 	std::set<string> get_only = {"SSH_WAN_ACCESS_ENABLED"};
 	for (const cs_list_t &l : CS_LISTS)
-		get_only.insert(l.get_name);
+		get_only.insert(cs_text(l.name));
 	for (const cs_restor_mib_t &r : CS_RESTOR_MIB_TBL)
-		get_only.insert(r.count_name);
+		get_only.insert(cs_text(r.count_name));
 	/* per network for set, but read for network 0 only */
 	const std::set<string> set_only_wlan = {"WLAN_WSC_AUTH", "WLAN_WSC_SSID", "WLAN_WSC_PSK"};
 	for (const cgc2m_t &g : CGC2M) {
-		const cs_comm_c2m_t *s = CsFindSetName(g.name);
-		if (get_only.count(g.name)) {
-			EXPECT_EQ(s, nullptr) << g.name;
+		string name = cs_text(g.name);
+		const cs_comm_c2m_t *s = cs_find_set_name(name.c_str());
+		if (get_only.count(name)) {
+			EXPECT_EQ(s, nullptr) << name;
 			continue;
 		}
-		ASSERT_NE(s, nullptr) << g.name;
-		EXPECT_EQ(s->number, g.number) << g.name;
-		bool set_wlan = s->kind & CUI_SET_F_WLAN;
-		EXPECT_EQ(set_wlan, g.get_kind == CG_KIND_WLAN || set_only_wlan.count(g.name)) << g.name;
+		ASSERT_NE(s, nullptr) << name;
+		EXPECT_EQ(s->number, g.number) << name;
+		EXPECT_EQ(s->wlan, g.get_kind == CG_KIND_WLAN || set_only_wlan.count(name)) << name;
+		/* minutes given are minutes shown */
+		EXPECT_EQ(s->minutes, g.minutes) << name;
 	}
-	const cs_comm_c2m_t *ssh = CsFindSetName("SSH_SSH_WAN_ACCESS_ENABLED");
+	const cs_comm_c2m_t *ssh = cs_find_set_name("SSH_SSH_WAN_ACCESS_ENABLED");
 	ASSERT_NE(ssh, nullptr);
-	EXPECT_EQ(ssh->number, CsFindGetName("SSH_WAN_ACCESS_ENABLED")->number);
+	EXPECT_EQ(ssh->number, cs_find_get_name("SSH_WAN_ACCESS_ENABLED")->number);
 
 	/* the restore table names each list's rows as the other tables do */
 	for (size_t i = 0; i < CS_RESTOR_MIB_COUNT; i++) {
 		const cs_restor_mib_t &r = CS_RESTOR_MIB_TBL[i];
-		const cs_list_t *l = CsFindListByGetName(r.get_name);
-		ASSERT_EQ(l, &CS_LISTS[i]) << r.get_name;
-		const cs_comm_c2m_t *add = CsFindSetName(r.add_name);
-		const cs_comm_c2m_t *delall = CsFindSetName(r.delall_name);
-		ASSERT_TRUE(add && delall) << r.get_name;
-		EXPECT_EQ(add->number, l->add);
-		EXPECT_EQ(delall->number, l->delall);
-		EXPECT_EQ(add->kind & CUI_SET_TYPE_MASK, l->kind);
-		const cgc2m_t *count = CsFindGetName(r.count_name);
-		const cgc2m_t *rows = CsFindGetName(r.get_name);
-		ASSERT_TRUE(count && rows) << r.get_name;
+		const char *get_name = cs_text(r.get_name);
+		const cgc2m_t *count = cs_find_get_name(cs_text(r.count_name));
+		const cgc2m_t *rows = cs_find_get_name(get_name);
+		ASSERT_TRUE(count && rows) << get_name;
+		const cs_list_t *l = cs_find_list_by_row(rows);
+		ASSERT_EQ(l, &CS_LISTS[i]) << get_name;
+		EXPECT_EQ(cs_find_list_by_row(count), l) << get_name;
+		const cs_comm_c2m_t *add = cs_find_set_name(cs_text(r.add_name));
+		const cs_comm_c2m_t *delall = cs_find_set_name(cs_text(r.delall_name));
+		ASSERT_TRUE(add && delall) << get_name;
+		EXPECT_EQ(cs_list_command_of(l, add), CS_LIST_ADD);
+		EXPECT_EQ(cs_list_command_of(l, delall), CS_LIST_DELALL);
+		EXPECT_EQ(add->kind, l->kind);
 		EXPECT_EQ(count->number, l->count_number);
 		EXPECT_EQ(rows->number, l->read_number);
+		/* rows outside the store are served by the list's operations */
+		EXPECT_EQ(rows->get_kind, l->read_number ? CG_KIND_PLAIN : CG_KIND_EDNS);
+		EXPECT_EQ(count->get_kind, rows->get_kind);
 		EXPECT_EQ(count + 1, rows) << "the count row comes just before the entries";
 	}
 }
@@ -445,30 +465,31 @@ TEST(CsTables, NamesAreUniqueAndTheTablesAgree)
 TEST(CsTables, TheStoreKnowsEveryNumberWithARoomyEnoughType)
 {
 	for (const cs_comm_c2m_t &r : CS_COMM_C2M) {
-		uint32_t kind = r.kind & CUI_SET_TYPE_MASK;
-		if (CsFindListByKind(kind))
+		uint32_t kind = r.kind;
+		const char *name = cs_text(r.name);
+		if (cs_find_list_by_kind(kind))
 			continue;
 		int type = -1, size = 0;
-		ASSERT_EQ(get_mibtype((int)r.number, &type, &size), 0) << r.name;
+		ASSERT_EQ(get_mibtype((int)r.number, &type, &size), 0) << name;
 		switch (kind) {
 		case CUI_SET_TYPE_STR:
 		case CUI_SET_TYPE_STR_PSK:
-			EXPECT_EQ(type, STRING_T) << r.name;
-			EXPECT_GT((uint32_t)size, r.max) << r.name;
+			EXPECT_EQ(type, STRING_T) << name;
+			EXPECT_GT((uint32_t)size, r.max) << name;
 			break;
 		case CUI_SET_TYPE_STR_NUM:
-			EXPECT_EQ(type, STRING_T) << r.name;
+			EXPECT_EQ(type, STRING_T) << name;
 			break;
 		case CUI_SET_TYPE_IPA:
-			EXPECT_EQ(type, IA_T) << r.name;
+			EXPECT_EQ(type, IA_T) << name;
 			break;
 		case CUI_SET_TYPE_STR_HEX:
-			EXPECT_TRUE(type == BYTE5_T || type == BYTE13_T) << r.name;
-			EXPECT_EQ((uint32_t)size, r.max) << r.name;
-			EXPECT_EQ((uint32_t)size, (r.hex_max - 2) / 2) << r.name;
+			EXPECT_TRUE(type == BYTE5_T || type == BYTE13_T) << name;
+			EXPECT_EQ((uint32_t)size, r.max) << name;
+			EXPECT_EQ((uint32_t)size, (r.hex_max - 2) / 2) << name;
 			break;
 		case CUI_SET_TYPE_NUM:
-			EXPECT_TRUE(type == BYTE_T || type == WORD_T || type == DWORD_T) << r.name;
+			EXPECT_TRUE(type == BYTE_T || type == WORD_T || type == DWORD_T) << name;
 			break;
 		}
 	}
@@ -476,33 +497,43 @@ TEST(CsTables, TheStoreKnowsEveryNumberWithARoomyEnoughType)
 		if (!l.read_number)
 			continue;
 		int type = -1, size = 0;
-		ASSERT_EQ(get_mibtype((int)l.read_number, &type, &size), 0) << l.get_name;
-		EXPECT_EQ((uint32_t)size, l.entry_size) << l.get_name;
-		for (uint32_t n : {l.count_number, l.add, l.del, l.delall})
-			EXPECT_EQ(get_mibtype((int)n, &type, &size), 0) << l.get_name << " " << n;
+		const char *name = cs_text(l.name);
+		ASSERT_EQ(get_mibtype((int)l.read_number, &type, &size), 0) << name;
+		EXPECT_EQ((uint32_t)size, l.entry_size) << name;
+		EXPECT_LE(l.entry_size, CS_ENTRY_MAX) << name;
+		for (uint32_t n : {(uint32_t)l.count_number, l.cmd_number[0], l.cmd_number[1], l.cmd_number[2]})
+			EXPECT_EQ(get_mibtype((int)n, &type, &size), 0) << name << " " << n;
 	}
 }
 
 TEST(CsTables, Lookups)
 {
-	EXPECT_EQ(CsFindSetName("WLAN_SSID"), &CS_COMM_C2M[74]);
-	EXPECT_EQ(CsFindSetName("wlan_ssid"), nullptr);
-	EXPECT_EQ(CsFindGetName("wlan_ssid"), nullptr);
-	EXPECT_EQ(CsFindSetName("WLAN_SSI"), nullptr);
-	EXPECT_EQ(CsFindSetName("WLAN_SSID "), nullptr);
-	EXPECT_EQ(CsFindSetName(""), nullptr);
-	EXPECT_EQ(CsFindGetName(""), nullptr);
-	EXPECT_EQ(CsFindSetName(nullptr), nullptr);
-	EXPECT_EQ(CsFindGetName(nullptr), nullptr);
-	EXPECT_NE(CsFindGetName("SSH_WAN_ACCESS_ENABLED"), nullptr);
-	EXPECT_EQ(CsFindSetName("SSH_WAN_ACCESS_ENABLED"), nullptr);
-	EXPECT_NE(CsFindSetName("SSH_SSH_WAN_ACCESS_ENABLED"), nullptr);
-	EXPECT_EQ(CsFindGetName("SSH_SSH_WAN_ACCESS_ENABLED"), nullptr);
-	EXPECT_NE(CsFindGetName("WLAN_MACAC_ADDR_NUM"), nullptr);
-	EXPECT_EQ(CsFindSetName("WLAN_MACAC_ADDR_NUM"), nullptr);
-	EXPECT_NE(CsFindSetName("WLAN_MACAC_ADDR_ADD"), nullptr);
-	EXPECT_EQ(CsFindGetName("WLAN_MACAC_ADDR_ADD"), nullptr);
-	EXPECT_EQ(CsFindGetName("SSH_ATTACK_LIMIT"), &CGC2M[145]);
+	EXPECT_EQ(cs_find_set_name("WLAN_SSID"), &CS_COMM_C2M[74]);
+	EXPECT_EQ(cs_find_set_name("wlan_ssid"), nullptr);
+	EXPECT_EQ(cs_find_get_name("wlan_ssid"), nullptr);
+	EXPECT_EQ(cs_find_set_name("WLAN_SSI"), nullptr);
+	EXPECT_EQ(cs_find_set_name("WLAN_SSID "), nullptr);
+	EXPECT_EQ(cs_find_set_name(""), nullptr);
+	EXPECT_EQ(cs_find_get_name(""), nullptr);
+	EXPECT_EQ(cs_find_set_name(nullptr), nullptr);
+	EXPECT_EQ(cs_find_get_name(nullptr), nullptr);
+	EXPECT_NE(cs_find_get_name("SSH_WAN_ACCESS_ENABLED"), nullptr);
+	EXPECT_EQ(cs_find_set_name("SSH_WAN_ACCESS_ENABLED"), nullptr);
+	EXPECT_NE(cs_find_set_name("SSH_SSH_WAN_ACCESS_ENABLED"), nullptr);
+	EXPECT_EQ(cs_find_get_name("SSH_SSH_WAN_ACCESS_ENABLED"), nullptr);
+	EXPECT_NE(cs_find_get_name("WLAN_MACAC_ADDR_NUM"), nullptr);
+	EXPECT_EQ(cs_find_set_name("WLAN_MACAC_ADDR_NUM"), nullptr);
+	EXPECT_NE(cs_find_set_name("WLAN_MACAC_ADDR_ADD"), nullptr);
+	EXPECT_EQ(cs_find_get_name("WLAN_MACAC_ADDR_ADD"), nullptr);
+	EXPECT_EQ(cs_find_get_name("SSH_ATTACK_LIMIT"), &CGC2M[145]);
+
+	/* the text restore rewrites the hex keys' and the time zone's lines */
+	for (const cs_comm_c2m_t &r : CS_COMM_C2M) {
+		int want = r.kind == CUI_SET_TYPE_STR_HEX	    ? CS_RESTORE_HEX_KEY :
+			   cs_checker(&r) == CsChkTimeZone ? CS_RESTORE_ZONE :
+							     CS_RESTORE_AS_IS;
+		EXPECT_EQ(r.restore, want) << cs_text(r.name);
+	}
 
 	EXPECT_EQ(CsChkStrHexMIB("WLAN_WEP128_KEY3"), 1);
 	EXPECT_EQ(CsChkStrHexMIB("WLAN_WEP64_KEY1"), 1);
@@ -512,15 +543,16 @@ TEST(CsTables, Lookups)
 	EXPECT_EQ(CsChkStrHexMIB(nullptr), 0);
 
 	for (const cs_list_t &l : CS_LISTS) {
-		EXPECT_EQ(CsFindListByKind(l.kind), &l);
-		EXPECT_EQ(CsFindListByGetName(l.get_name), &l);
+		EXPECT_EQ(cs_find_list_by_kind(l.kind), &l);
+		EXPECT_EQ(cs_find_list_by_row(cs_find_get_name(cs_text(l.name))), &l);
 		if (l.read_number) {
-			EXPECT_EQ(CsFindListByReadNumber(l.read_number), &l);
+			EXPECT_EQ(cs_find_list_by_read_number(l.read_number), &l);
 		}
 	}
-	EXPECT_EQ(CsFindListByKind(CUI_SET_TYPE_TBL_EDNS | CUI_SET_F_EDNS), CsFindListByGetName("EASYDNS"));
-	EXPECT_EQ(CsFindListByKind(CUI_SET_TYPE_STR), nullptr);
-	EXPECT_EQ(CsFindListByReadNumber(0), nullptr);
-	EXPECT_EQ(CsFindListByReadNumber(0x8071), nullptr);
-	EXPECT_EQ(CsFindListByGetName("PORTFW_TBL_NUM"), nullptr);
+	EXPECT_EQ(cs_find_list_by_kind(CUI_SET_TYPE_TBL_EDNS), cs_find_list_by_row(cs_find_get_name("EASYDNS")));
+	EXPECT_EQ(cs_find_list_by_kind(CUI_SET_TYPE_STR), nullptr);
+	EXPECT_EQ(cs_find_list_by_read_number(0), nullptr);
+	EXPECT_EQ(cs_find_list_by_read_number(0x8071), nullptr);
+	EXPECT_EQ(cs_find_list_by_row(cs_find_get_name("PORTFW_ENABLED")), nullptr);
+	EXPECT_EQ(cs_find_list_by_row(cs_find_get_name("EASYDNS_NUM")), cs_find_list_by_kind(CUI_SET_TYPE_TBL_EDNS));
 }
