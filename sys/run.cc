@@ -22,21 +22,17 @@ const char *sys_shell(void)
 
 void sys_exec_shell(const char *cmd)
 {
-	char now[32];
-	if (sys_clock_env(now, sizeof(now)))
-		setenv("KP7_TIME_START", now, 1);
+	sys_clock_export();
 	execl(sys_shell(), "sh", "-c", cmd, (char *)nullptr);
 }
 
 pid_t sys_spawn_shell(const char *cmd, int fd, int target)
 {
 	/* Everything the child needs is made here: a vfork child shares our
-	 * memory and may only make system calls until it has exec'd.  Our
-	 * own clock was anchored at start, so the variable is ours to set. */
+	 * memory and may only make system calls until it has exec'd, and we
+	 * stand still until then, so the entry it passes on stays as is. */
 	const char *shell = sys_shell();
-	char now[32];
-	if (sys_clock_env(now, sizeof(now)))
-		setenv("KP7_TIME_START", now, 1);
+	sys_clock_export();
 	pid_t pid = vfork();
 	if (pid == 0) {
 		/* Both pipe ends are close-on-exec; dup2() clears the flag on
