@@ -37,9 +37,7 @@ unsigned sys_sleep(unsigned seconds)
 
 void sys_usleep(unsigned long usec)
 {
-	double left = usec / 1e6;
-	while (left > 0)
-		left = sys_base_clock_sleep(&sim, left);
+	sys_base_clock_usleep(&sim, usec);
 }
 
 int sys_sleep_masked(unsigned seconds, const sigset_t *mask)

@@ -4,21 +4,14 @@
 
 namespace {
 
-/* Every router path is made real through here: the root's length is
- * measured once. */
-char root_buf[256];
-size_t root_len;
+/* Every router path is made real through here. */
+SysRoot root;
 
 }  // namespace
 
 const char *sys_root(void)
 {
-	static bool known;
-	if (!known) {
-		root_len = sys_base_root(root_buf, sizeof(root_buf));
-		known = true;
-	}
-	return root_buf;
+	return sys_base_root(&root);
 }
 
 bool sys_sandboxed(void)
@@ -30,8 +23,7 @@ bool sys_sandboxed(void)
 SysPath::SysPath(const char *path)
 {
 	static_assert(sizeof(buf) == SYS_PATH_MAX, "one length for every real path");
-	const char *root = sys_root();
-	sys_base_path(buf, root, root_len, path);
+	sys_base_path(buf, sys_root(), &root, path);
 }
 
 const char *sys_procfs(void)

@@ -27,37 +27,46 @@ constexpr size_t SYS_PATH_MAX = 512;
 
 /* ---- the root ---- */
 
-/* KP7_ROOT without trailing '/' into `buf` ("" when unset); returns its
- * length.  A root too long for the buffer aborts: cut short, it would
- * silently let every path escape it. */
-static inline size_t sys_base_root(char *buf, size_t size)
+/* KP7_ROOT without trailing '/' ("" when unset), read on first use. */
+struct SysRoot {
+	bool known;
+	size_t len;
+	char buf[256];
+};
+
+/* The root's text.  One too long for the buffer aborts: cut short, it
+ * would silently let every path escape it. */
+static inline const char *sys_base_root(SysRoot *r)
 {
+	if (r->known)
+		return r->buf;
 	const char *env = getenv("KP7_ROOT");
 	size_t len = env ? strlen(env) : 0;
 	while (len > 0 && env[len - 1] == '/')
 		len--;
-	if (len >= size)
+	if (len >= sizeof(r->buf))
 		abort();
 	if (len)
-		memcpy(buf, env, len);
-	buf[len] = '\0';
-	return len;
+		memcpy(r->buf, env, len);
+	r->buf[len] = '\0';
+	r->len = len;
+	r->known = true;
+	return r->buf;
 }
 
 /* `path` made real into `buf` of SYS_PATH_MAX bytes: an absolute path
- * taken under the root of `root_len` bytes, a relative one left alone
- * (it is the caller's own business).  A result that would not fit leaves
- * `buf` empty, so that using it fails with ENOENT. */
-static inline void sys_base_path(char *buf, const char *root, size_t root_len, const char *path)
+ * taken under the root `root` (which sys_base_root() has read), a
+ * relative one left alone (it is the caller's own business).  A result
+ * that would not fit leaves `buf` empty, so that using it fails with
+ * ENOENT. */
+static inline void sys_base_path(char *buf, const char *root, const SysRoot *r, const char *path)
 {
-	size_t plen = strlen(path);
-	if (path[0] != '/')
-		root_len = 0;
+	size_t rlen = path[0] == '/' ? r->len : 0, plen = strlen(path);
 	buf[0] = '\0';
-	if (root_len + plen >= SYS_PATH_MAX)
+	if (rlen + plen >= SYS_PATH_MAX)
 		return;
-	memcpy(buf, root, root_len);
-	memcpy(buf + root_len, path, plen + 1);
+	memcpy(buf, root, rlen);
+	memcpy(buf + rlen, path, plen + 1);
 }
 
 /* ---- the clock ---- */
@@ -131,6 +140,14 @@ static inline double sys_base_clock_sleep(const SysSimClock *c, double secs)
 	if (nanosleep(&req, &rem) == 0 || errno != EINTR)
 		return 0;
 	return (rem.tv_sec + rem.tv_nsec / 1e9) * c->rate;
+}
+
+/* Sleeps `usec` microseconds of simulated time, whatever signals come. */
+static inline void sys_base_clock_usleep(const SysSimClock *c, unsigned long usec)
+{
+	double left = usec / 1e6;
+	while (left > 0)
+		left = sys_base_clock_sleep(c, left);
 }
 
 /* ---- whole files ---- */

@@ -24,18 +24,11 @@
 
 /* ---- paths ---- */
 
-inline char sys_tiny_root_buf[256];
-inline size_t sys_tiny_root_len;
+inline SysRoot sys_tiny_root_rec;
 
-/* Read on first use. */
 inline const char *sys_tiny_root(void)
 {
-	static bool known;
-	if (!known) {
-		sys_tiny_root_len = sys_base_root(sys_tiny_root_buf, sizeof(sys_tiny_root_buf));
-		known = true;
-	}
-	return sys_tiny_root_buf;
+	return sys_base_root(&sys_tiny_root_rec);
 }
 
 /* A router path made real; relative paths are left alone. */
@@ -43,8 +36,7 @@ struct SysTinyPath {
 	char buf[SYS_PATH_MAX];
 	explicit SysTinyPath(const char *path)
 	{
-		const char *root = sys_tiny_root();
-		sys_base_path(buf, root, sys_tiny_root_len, path);
+		sys_base_path(buf, sys_tiny_root(), &sys_tiny_root_rec, path);
 	}
 	operator const char *() const { return buf; }
 };
@@ -101,9 +93,7 @@ inline time_t sys_tiny_time(void)
 /* Sleeps `usec` microseconds of simulated time. */
 inline void sys_tiny_usleep(unsigned long usec)
 {
-	double left = usec / 1e6;
-	while (left > 0)
-		left = sys_base_clock_sleep(&sys_tiny_clock, left);
+	sys_base_clock_usleep(&sys_tiny_clock, usec);
 }
 
 #endif
