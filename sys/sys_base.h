@@ -7,8 +7,10 @@
  * one (the files of sys/, linked into the management programs) and
  * sys_tiny.h, the header of the stand-alone modem tools, which link
  * nothing of the system.
- * Each layer keeps its own state (its root buffer, its clock record); the
- * functions here work on what the caller hands them.
+ * Each layer keeps its own state (its root record, its clock record); the
+ * functions here work on what the caller hands them.  They are file-local
+ * (static): each file has what it uses, which the compiler fits into
+ * their one caller where there is one.
  */
 #ifndef KP7_SYS_BASE_H
 #define KP7_SYS_BASE_H
@@ -116,7 +118,7 @@ static inline void sys_base_clock_start(SysSimClock *c)
 }
 
 /* Not inlined: one copy serves every reading. */
-__attribute__((noinline)) static double sys_base_clock_now(const SysSimClock *c)
+__attribute__((noinline)) static inline double sys_base_clock_now(const SysSimClock *c)
 {
 	return c->start + (sys_base_monotonic() - c->anchor) * c->rate;
 }

@@ -26,12 +26,15 @@
 
 inline SysRoot sys_tiny_root_rec;
 
-inline const char *sys_tiny_root(void)
+static inline const char *sys_tiny_root(void)
 {
 	return sys_base_root(&sys_tiny_root_rec);
 }
 
-/* A router path made real; relative paths are left alone. */
+namespace {
+
+/* A router path made real; relative paths are left alone.  Each file's
+ * own, as the functions here are, built on sys_base.h's file-local ones. */
 struct SysTinyPath {
 	char buf[SYS_PATH_MAX];
 	explicit SysTinyPath(const char *path)
@@ -41,23 +44,25 @@ struct SysTinyPath {
 	operator const char *() const { return buf; }
 };
 
-inline int sys_tiny_open(const char *path, int flags, mode_t mode = 0)
+}  // namespace
+
+static inline int sys_tiny_open(const char *path, int flags, mode_t mode = 0)
 {
 	return open(SysTinyPath(path), flags | O_CLOEXEC, mode);
 }
 
 /* ---- devices and terminals ---- */
 
-inline ssize_t sys_tiny_read(int fd, void *buf, size_t size) { return read(fd, buf, size); }
-inline ssize_t sys_tiny_write(int fd, const void *buf, size_t size) { return write(fd, buf, size); }
-inline int sys_tiny_tcgetattr(int fd, struct termios *t) { return tcgetattr(fd, t); }
-inline int sys_tiny_tcsetattr(int fd, const struct termios *t) { return tcsetattr(fd, TCSANOW, t); }
+static inline ssize_t sys_tiny_read(int fd, void *buf, size_t size) { return read(fd, buf, size); }
+static inline ssize_t sys_tiny_write(int fd, const void *buf, size_t size) { return write(fd, buf, size); }
+static inline int sys_tiny_tcgetattr(int fd, struct termios *t) { return tcgetattr(fd, t); }
+static inline int sys_tiny_tcsetattr(int fd, const struct termios *t) { return tcsetattr(fd, TCSANOW, t); }
 
 /* ---- whole files ---- */
 
 /* Replaces a file whole: temporary file beside it, write, fsync, rename,
  * fsync of the directory.  On failure the old file is untouched. */
-inline int sys_tiny_write_atomic(const char *path, const void *data, size_t len, mode_t mode)
+static inline int sys_tiny_write_atomic(const char *path, const void *data, size_t len, mode_t mode)
 {
 	return sys_base_replace(SysTinyPath(path), data, len, mode, true, nullptr);
 }
@@ -74,24 +79,24 @@ __attribute__((constructor)) static void sys_tiny_clock_ctor(void)
 		sys_base_clock_start(&sys_tiny_clock);
 }
 
-inline double sys_tiny_monotonic(void)
+static inline double sys_tiny_monotonic(void)
 {
 	return sys_base_monotonic();
 }
 
 /* Real seconds that `simulated` seconds take. */
-inline double sys_tiny_real_seconds(double simulated)
+static inline double sys_tiny_real_seconds(double simulated)
 {
 	return simulated / sys_tiny_clock.rate;
 }
 
-inline time_t sys_tiny_time(void)
+static inline time_t sys_tiny_time(void)
 {
 	return sys_base_clock_time(&sys_tiny_clock);
 }
 
 /* Sleeps `usec` microseconds of simulated time. */
-inline void sys_tiny_usleep(unsigned long usec)
+static inline void sys_tiny_usleep(unsigned long usec)
 {
 	sys_base_clock_usleep(&sys_tiny_clock, usec);
 }
