@@ -16,6 +16,7 @@
 #define KP7_SCK_H
 
 #include <netinet/in.h>
+#include <signal.h>
 #include <stdint.h>
 #include <stdio.h>
 
@@ -105,6 +106,10 @@ struct sck_ops_t {
 	 * failed, SCK_IF_NO_SOCKET (errno) when no socket could be made. */
 	int (*if_request)(unsigned long req, struct ifreq *ifr);
 	void (*sleep)(unsigned seconds);		/* a caught signal ends it early */
+	/* The sleep between passes, with `mask` as the signal mask while it
+	 * lasts: a caught signal that the caller blocked and `mask` does not
+	 * ends it early, also one that came before the sleep began. */
+	void (*wait)(unsigned seconds, const sigset_t *mask);
 	void (*log)(int priority, const char *text);
 	void (*say)(const char *line);			/* a whole line on standard output */
 	void (*await_reboot)(void);			/* the daemon's never returns */
@@ -131,7 +136,8 @@ void sck_reloaed_config(sck_soft_t *sck);
 /* One pass: scan, reload, the checks in their order. */
 void sck_pass(sck_soft_t *sck);
 /* The sleep before a pass; a SIGUSR1 that came during the last pass gets
- * its scan first. */
+ * its scan first, and any caught signal ends the sleep, however close to
+ * its start it lands. */
 void sck_wait(sck_soft_t *sck);
 
 /* ---- flag-file scan (sck_event.cc) ---- */

@@ -30,6 +30,15 @@ constexpr int CAUGHT_SIGNALS[] = {
 	SIGQUIT, SIGTERM, SIGPIPE, SIGINT, SIGXFSZ, SIGHUP, SIGALRM, SIGUSR1, SIGUSR2,
 };
 
+/* The caught signals: blocked while a handler runs, and each one ends
+ * the sleep between passes. */
+void caught_set(sigset_t *set)
+{
+	sigemptyset(set);
+	for (int sig : CAUGHT_SIGNALS)
+		sigaddset(set, sig);
+}
+
 }  // namespace
 
 /* None of these ends the daemon; each one cuts the sleep short (sleeps
@@ -38,9 +47,7 @@ constexpr int CAUGHT_SIGNALS[] = {
 void sck_sigset(void)
 {
 	struct sigaction sa = {};
-	sigemptyset(&sa.sa_mask);
-	for (int sig : CAUGHT_SIGNALS)
-		sigaddset(&sa.sa_mask, sig);
+	caught_set(&sa.sa_mask);
 	sa.sa_flags = SA_RESTART;
 	for (int sig : CAUGHT_SIGNALS) {
 		sa.sa_handler = sig == SIGUSR1 ? sck_signal : sck_sigign;
@@ -53,7 +60,15 @@ void sck_wait(sck_soft_t *sck)
 	/* Came during the pass: scan now, then sleep as usual. */
 	if (take_scan_request())
 		sck_check_event();
-	sck_ops->sleep(sck->interval);
+	/* From here the caught signals wait, blocked, until the sleep has
+	 * begun: one that lands between the look at the request and the
+	 * sleep still ends it, instead of waiting out a whole interval. */
+	sigset_t caught, old;
+	caught_set(&caught);
+	sigprocmask(SIG_BLOCK, &caught, &old);
+	if (!scan_requested)
+		sck_ops->wait(sck->interval, &old);
+	sigprocmask(SIG_SETMASK, &old, nullptr);
 	/* Came during the sleep: the pass that follows at once scans first. */
 	take_scan_request();
 }

@@ -38,6 +38,11 @@ void sleep_seconds(unsigned seconds)
 	sys_sleep(seconds);
 }
 
+void wait_seconds(unsigned seconds, const sigset_t *mask)
+{
+	sys_sleep_masked(seconds, mask);
+}
+
 void log_line(int priority, const char *text)
 {
 	sys_syslog(priority, "%s", text);
@@ -60,8 +65,8 @@ void await_reboot(void)
 
 const sck_ops_t sck_sys_ops = {
 	sys_system,     popen_read, sys_pclose,   utl_get_pid_from_pname, utl_kill_proc,
-	sys_kill,       flash_get,  if_request,   sleep_seconds,          log_line,
-	say,            await_reboot,
+	sys_kill,       flash_get,  if_request,   sleep_seconds,          wait_seconds,
+	log_line,       say,        await_reboot,
 };
 
 const sck_ops_t *sck_ops = &sck_sys_ops;

@@ -1,96 +1,64 @@
 /* The clock, real or simulated. */
 #include "sys.h"
+#include "sys_base.h"
 #include "sys_int.h"
 
-#include <errno.h>
-#include <stdlib.h>
+#include <stdio.h>
+#include <sys/select.h>
 
 namespace {
 
-struct SimClock {
-	bool on;
-	double rate;      /* simulated seconds per real second */
-	double start;     /* simulated epoch seconds at the anchor */
-	double anchor;    /* real monotonic seconds at program start */
-};
+SysSimClock sim;
 
-double monotonic(void)
-{
-	struct timespec ts;
-	clock_gettime(CLOCK_MONOTONIC, &ts);
-	return ts.tv_sec + ts.tv_nsec / 1e9;
-}
-
-SimClock sim;
-
-/* Anchor the simulated clock at program start, not at first use. */
+/* The simulated time starts with the program, not at the first reading. */
 __attribute__((constructor)) void sim_init(void)
 {
-	const char *start = getenv("KP7_TIME_START");
-	const char *rate = getenv("KP7_TIME_RATE");
-	sim.anchor = monotonic();
-	sim.rate = rate && *rate ? strtod(rate, nullptr) : 1.0;
-	if (!(sim.rate > 0) || !(sim.rate < 1e9))
-		sim.rate = 1.0;
-	sim.on = (start && *start) || sim.rate != 1.0;
-	if (start && *start) {
-		sim.start = strtod(start, nullptr);
-	} else {
-		struct timespec ts;
-		clock_gettime(CLOCK_REALTIME, &ts);
-		sim.start = ts.tv_sec + ts.tv_nsec / 1e9;
-	}
+	sys_base_clock_start(&sim);
 }
 
-double sim_now(void)
+/* Simulated seconds left, rounded up as sleep(3) does. */
+unsigned whole_seconds_left(double left)
 {
-	return sim.start + (monotonic() - sim.anchor) * sim.rate;
-}
-
-/* Sleeps `secs` simulated seconds; returns the simulated seconds left. */
-double sim_sleep(double secs)
-{
-	double real = secs / (sim.on ? sim.rate : 1.0);
-	struct timespec req, rem;
-	req.tv_sec = (time_t)real;
-	req.tv_nsec = (long)((real - req.tv_sec) * 1e9);
-	if (nanosleep(&req, &rem) == 0)
-		return 0;
-	double left = rem.tv_sec + rem.tv_nsec / 1e9;
-	return left * (sim.on ? sim.rate : 1.0);
+	unsigned whole = (unsigned)left;
+	return whole < left ? whole + 1 : whole;
 }
 
 }  // namespace
 
 time_t sys_time(void)
 {
-	if (!sim.on)
-		return time(nullptr);
-	/* Whole seconds, rounded down also before 1970. */
-	double now = sim_now();
-	time_t t = (time_t)now;
-	return t > now ? t - 1 : t;
+	return sys_base_clock_time(&sim);
 }
 
 unsigned sys_sleep(unsigned seconds)
 {
-	double left = sim_sleep(seconds);
-	unsigned whole = (unsigned)left;
-	return whole < left ? whole + 1 : whole;
+	return whole_seconds_left(sys_base_clock_sleep(&sim, seconds));
 }
 
 void sys_usleep(unsigned long usec)
 {
-	double left = usec / 1e6;
-	while (left > 0)
-		left = sim_sleep(left);
+	sys_base_clock_usleep(&sim, usec);
 }
 
-/* Handed to children through the environment (see sys_exec_shell). */
-const char *sys_clock_env(char *buf, size_t size)
+int sys_sleep_masked(unsigned seconds, const sigset_t *mask)
 {
+	struct timespec ts = sys_base_timespec(seconds / sim.rate);
+	return pselect(0, nullptr, nullptr, nullptr, &ts, mask);
+}
+
+/* Our children's KP7_TIME_START: one entry of our own in the environment,
+ * rewritten in place before each command.  setenv() would leave every
+ * earlier value behind (the C library cannot know that nobody holds it),
+ * some 70 bytes a command over a daemon's life.  Our own clock was
+ * anchored at start, so the variable is ours to change. */
+void sys_clock_export(void)
+{
+	constexpr size_t name = sizeof("KP7_TIME_START=") - 1;
+	static char entry[name + 24];
 	if (!sim.on)
-		return nullptr;
-	snprintf(buf, size, "%.3f", sim_now());
-	return buf;
+		return;
+	snprintf(entry, sizeof(entry), "KP7_TIME_START=%.3f", sys_base_clock_now(&sim));
+	/* Put in once; again only if someone else set or removed it since. */
+	if (getenv("KP7_TIME_START") != entry + name)
+		putenv(entry);
 }

@@ -1,5 +1,6 @@
 /* Files by router path, and whole-file replacement. */
 #include "sys.h"
+#include "sys_base.h"
 #include "sys_int.h"
 
 #include <errno.h>
@@ -90,68 +91,10 @@ ssize_t sys_read_real(const char *real, void *buf, size_t size)
 	return got;
 }
 
-static int write_all(int fd, const void *data, size_t len)
-{
-	const char *p = (const char *)data;
-	while (len > 0) {
-		ssize_t n = write(fd, p, len);
-		if (n < 0 && errno == EINTR)
-			continue;
-		if (n < 0)
-			return -1;
-		p += n;
-		len -= n;
-	}
-	return 0;
-}
-
-/* The rename is only durable once the directory itself reached the disk. */
-static void sync_dir_of(const char *file)
-{
-	char dir[sizeof(SysPath::buf)];
-	strcpy(dir, file);
-	char *slash = strrchr(dir, '/');
-	if (!slash)
-		strcpy(dir, ".");
-	else if (slash == dir)
-		dir[1] = '\0';
-	else
-		*slash = '\0';
-	int fd = open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-	if (fd >= 0) {
-		fsync(fd);
-		close(fd);
-	}
-}
-
 static int replace_file(const char *path, const void *data, size_t len, mode_t mode, bool durable,
 			bool *made)
 {
-	SysPath real(path);
-	char tmp[sizeof(real.buf) + 16];
-	if (made)
-		*made = false;
-	if (!real.buf[0] || snprintf(tmp, sizeof(tmp), "%s.XXXXXX", real.buf) >= (int)sizeof(tmp))
-		return errno = ENAMETOOLONG, -1;
-	int fd = mkostemp(tmp, O_CLOEXEC);
-	if (fd < 0)
-		return -1;
-	if (made)
-		*made = true;
-	if (fchmod(fd, mode) < 0 || write_all(fd, data, len) < 0 || (durable && fsync(fd) < 0)) {
-		int e = errno;
-		close(fd);
-		unlink(tmp);
-		return errno = e, -1;
-	}
-	if (close(fd) < 0 || rename(tmp, real) < 0) {
-		int e = errno;
-		unlink(tmp);
-		return errno = e, -1;
-	}
-	if (durable)
-		sync_dir_of(real);
-	return 0;
+	return sys_base_replace(SysPath(path), data, len, mode, durable, made);
 }
 
 int sys_write_atomic(const char *path, const void *data, size_t len, mode_t mode, bool *made)
@@ -178,6 +121,6 @@ int sys_commit_file(const char *from, const char *to)
 	close(fd);
 	if (rename(real_from, real_to) < 0)
 		return -1;
-	sync_dir_of(real_to);
+	sys_base_sync_dir(real_to);
 	return 0;
 }

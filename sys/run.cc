@@ -22,21 +22,17 @@ const char *sys_shell(void)
 
 void sys_exec_shell(const char *cmd)
 {
-	char now[32];
-	if (sys_clock_env(now, sizeof(now)))
-		setenv("KP7_TIME_START", now, 1);
+	sys_clock_export();
 	execl(sys_shell(), "sh", "-c", cmd, (char *)nullptr);
 }
 
 pid_t sys_spawn_shell(const char *cmd, int fd, int target)
 {
 	/* Everything the child needs is made here: a vfork child shares our
-	 * memory and may only make system calls until it has exec'd.  Our
-	 * own clock was anchored at start, so the variable is ours to set. */
+	 * memory and may only make system calls until it has exec'd, and we
+	 * stand still until then, so the entry it passes on stays as is. */
 	const char *shell = sys_shell();
-	char now[32];
-	if (sys_clock_env(now, sizeof(now)))
-		setenv("KP7_TIME_START", now, 1);
+	sys_clock_export();
 	pid_t pid = vfork();
 	if (pid == 0) {
 		/* Both pipe ends are close-on-exec; dup2() clears the flag on
@@ -47,6 +43,18 @@ pid_t sys_spawn_shell(const char *cmd, int fd, int target)
 		_exit(127);
 	}
 	return pid;
+}
+
+/* The child's wait status, or -1 when it cannot be had; interrupted
+ * waits are resumed.  Inlined: on the router a call costs more than the
+ * loop. */
+__attribute__((always_inline)) static inline int wait_status(pid_t pid)
+{
+	int status;
+	pid_t got;
+	while ((got = waitpid(pid, &status, 0)) < 0 && errno == EINTR)
+		;
+	return got < 0 ? -1 : status;
 }
 
 int sys_system(const char *cmd)
@@ -65,15 +73,7 @@ int sys_system(const char *cmd)
 		sys_exec_shell(cmd);
 		_exit(127);
 	}
-	int status = -1;
-	if (pid > 0) {
-		while (waitpid(pid, &status, 0) < 0) {
-			if (errno != EINTR) {
-				status = -1;
-				break;
-			}
-		}
-	}
+	int status = pid > 0 ? wait_status(pid) : -1;
 	sigaction(SIGINT, &old_int, nullptr);
 	sigaction(SIGQUIT, &old_quit, nullptr);
 	return status;
@@ -150,10 +150,7 @@ int sys_pclose(FILE *stream)
 	if (!c)
 		return errno = ECHILD, -1;
 	*link = c->next;
-	int status;
-	pid_t got;
-	while ((got = waitpid(c->pid, &status, 0)) < 0 && errno == EINTR)
-		;
+	pid_t pid = c->pid;
 	free(c);
-	return got < 0 ? -1 : status;
+	return wait_status(pid);
 }

@@ -19,6 +19,7 @@
 #define KP7_SYS_H
 
 #include <dirent.h>
+#include <signal.h>
 #include <stdarg.h>
 #include <stddef.h>
 #include <stdio.h>
@@ -123,8 +124,8 @@ void sys_exec_shell(const char *cmd);
  * is `fd` (a close-on-exec pipe end of the caller's), and returns its pid
  * or -1.  The child is made with vfork(): nothing of the caller is copied,
  * which makes a short command markedly cheaper.  A shell that cannot be
- * started makes the child exit with 127.  The caller's KP7_TIME_START is
- * moved to where its clock stands. */
+ * started makes the child exit with 127.  The child's clock starts
+ * where the caller's stands. */
 pid_t sys_spawn_shell(const char *cmd, int fd, int target);
 
 /* system(3) through sys_shell(): the wait status, or -1. */
@@ -161,6 +162,14 @@ time_t sys_time(void);
 unsigned sys_sleep(unsigned seconds);
 /* Sleeps `usec` microseconds of simulated time. */
 void sys_usleep(unsigned long usec);
+/* A sleep that a signal cuts short however close to its start it lands:
+ * the caller blocks the signals that should end it, looks at what their
+ * handlers noted, and calls this with the mask it had before, which holds
+ * only for the wait and is put in place in the same step as the wait
+ * begins.  A signal that came in between is delivered here, at once.
+ * 0 when the time ran out, -1 with EINTR when a signal cut it short; the
+ * caller's mask is back on return. */
+int sys_sleep_masked(unsigned seconds, const sigset_t *mask);
 
 /* ---- sockets (added for syscheck's interface requests) ---- */
 

@@ -8,9 +8,10 @@
 #include <stddef.h>
 #include <sys/types.h>
 
-/* The simulated clock's reading for a child's KP7_TIME_START, so that a
- * child's clock starts where ours stands; null on the real clock. */
-const char *sys_clock_env(char *buf, size_t size);
+/* Under a simulated clock, our clock's reading into KP7_TIME_START, so
+ * that the next child's clock starts where ours stands.  Costs no memory
+ * however often it is called. */
+void sys_clock_export(void);
 
 /* sys_read_file() of a path already made real (or never under the root). */
 ssize_t sys_read_real(const char *real, void *buf, size_t size);

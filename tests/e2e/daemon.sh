@@ -107,8 +107,10 @@ daemon_alive() {
 	[ -n "$DAEMON" ] && [ -d /proc/"$DAEMON" ] && ! grep -q '^State:.*Z' /proc/"$DAEMON"/status 2>/dev/null
 }
 
+# A pause inside a pass is a nanosleep; the sleep between passes waits in
+# pselect, the mask of the wait put in place in the same step.
 daemon_sleeping() {
-	grep -q nanosleep /proc/"$DAEMON"/wchan 2>/dev/null
+	grep -qE 'nanosleep|poll_schedule_timeout|do_select' /proc/"$DAEMON"/wchan 2>/dev/null
 }
 
 daemon_signal() {

@@ -143,6 +143,13 @@ void sleep_seconds(unsigned seconds)
 	fake->slept += seconds;
 }
 
+void wait_seconds(unsigned seconds, const sigset_t *mask)
+{
+	fake->slept += seconds;
+	if (fake->on_wait)
+		fake->on_wait(seconds, mask);
+}
+
 void log_line(int priority, const char *text)
 {
 	static const char *const levels[] = {"emerg", "alert", "crit", "err",
@@ -164,8 +171,9 @@ void await_reboot(void)
 }
 
 const sck_ops_t fake_ops = {
-	run,           popen_read, pclose_read, pid_of,    kill_proc, kill_pid,
-	flash_get,     if_request, sleep_seconds, log_line, say,      await_reboot,
+	run,           popen_read, pclose_read,   pid_of,       kill_proc, kill_pid,
+	flash_get,     if_request, sleep_seconds, wait_seconds, log_line,  say,
+	await_reboot,
 };
 
 }  // namespace

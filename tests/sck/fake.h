@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -21,7 +22,9 @@ struct FakeSystem {
 	std::vector<std::string> said;		/* standard output lines, without "\n" */
 	std::vector<std::string> logged;	/* "LEVEL text": "info boa is down" */
 	std::vector<std::string> signals;	/* "wanctl 10": name and signal */
-	unsigned slept = 0;
+	unsigned slept = 0;			/* sleep() and wait() seconds */
+	/* Runs in place of the sleep between passes, when set. */
+	std::function<void(unsigned seconds, const sigset_t *mask)> on_wait;
 	int reboot_waits = 0;
 
 	/* the world it sees */

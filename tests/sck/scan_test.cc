@@ -1,8 +1,10 @@
 /* The flag-file scan, the settings snapshot, countdowns, options, signals. */
 #include <signal.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "fake.h"
+#include "sys.h"
 
 namespace {
 
@@ -295,6 +297,25 @@ TEST_F(ScanTest, SignalsNeverEndTheDaemonAndUsr1Scans)
 	EXPECT_EQ(sys.slept, 4u);
 	sck_wait(sck);
 	EXPECT_EQ(logged(), "");
+
+	/* A SIGUSR1 landing after the look for one, just as the sleep is
+	 * about to begin, still ends the sleep at once: the scan it asks for
+	 * comes with the next pass, not an interval later. */
+	double took = -1;
+	sys.on_wait = [&](unsigned seconds, const sigset_t *mask) {
+		raise(SIGUSR1);
+		struct timespec t0, t1;
+		clock_gettime(CLOCK_MONOTONIC, &t0);
+		sys_sleep_masked(seconds, mask);
+		clock_gettime(CLOCK_MONOTONIC, &t1);
+		took = (t1.tv_sec - t0.tv_sec) + (t1.tv_nsec - t0.tv_nsec) / 1e9;
+	};
+	sck_wait(sck);
+	EXPECT_GE(took, 0);
+	EXPECT_LT(took, 1.0) << "waited out the interval of 2 s";
+	sigset_t mask;
+	sigprocmask(SIG_BLOCK, nullptr, &mask);
+	EXPECT_FALSE(sigismember(&mask, SIGUSR1)) << "left blocked after the sleep";
 	for (int i = 0; i < 4; i++)
 		sigaction(sigs[i], &saved[i], nullptr);
 }

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <errno.h>
 #include <fcntl.h>
+#include <malloc.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -46,9 +49,67 @@ int probe_popen(const char *cmd, const char *mode, const char *input)
 	return 0;
 }
 
-/* One operation of the platform layer; prints what the test checks. */
+/* `n` commands in a row: is the clock handed to them from one entry of
+ * the environment, rewritten in place (a value each time), and does the
+ * heap stay as it was? */
+int probe_spawns(int n)
+{
+	sys_pclose(sys_popen("first", "r"));
+	const char *entry = getenv("KP7_TIME_START");
+	std::string first = entry ? entry : "";
+	size_t heap = mallinfo2().uordblks;
+	for (int i = 1; i < n; i++) {
+		usleep(100);
+		sys_pclose(sys_popen("again", "r"));
+	}
+	const char *last = getenv("KP7_TIME_START");
+	printf("same entry %d, new value %d, heap grew %ld\n", entry && last == entry,
+	       last && first != last, (long)(mallinfo2().uordblks - heap));
+	return 0;
+}
+
+int usr1_seen, usr2_seen;
+
+/* The sleep that a signal ends however it lands: one already pending
+ * ends it at once, one that the sleep's mask blocks does not, and the
+ * caller's mask holds again afterwards. */
+int probe_wake(void)
+{
+	struct sigaction sa = {};
+	sa.sa_handler = [](int sig) { (sig == SIGUSR1 ? usr1_seen : usr2_seen)++; };
+	sigaction(SIGUSR1, &sa, nullptr);
+	sigaction(SIGUSR2, &sa, nullptr);
+	sigset_t both, during, after;
+	sigemptyset(&both);
+	sigaddset(&both, SIGUSR1);
+	sigaddset(&both, SIGUSR2);
+	sigemptyset(&during);
+	sigaddset(&during, SIGUSR2);
+	sigprocmask(SIG_BLOCK, &both, nullptr);
+	raise(SIGUSR2);
+	raise(SIGUSR1);
+	long long before = sys_time();
+	int rc = sys_sleep_masked(60, &during);
+	printf("early: %d %s, usr1 %d, usr2 %d, slept %s\n", rc, strerror(errno), usr1_seen,
+	       usr2_seen, sys_time() - before < 30 ? "little" : "long");
+	before = sys_time();
+	rc = sys_sleep_masked(60, &during);
+	printf("full: %d, slept %s\n", rc, sys_time() - before >= 60 ? "60" : "less");
+	sigprocmask(SIG_BLOCK, nullptr, &after);
+	printf("blocked: %d %d\n", sigismember(&after, SIGUSR1), sigismember(&after, SIGUSR2));
+	return 0;
+}
+
+/* One operation of the platform layer; prints what the test checks.
+ * Operations separated by a ";" argument run one after the other. */
 int run_probe(int argc, char **argv)
 {
+	for (int i = 0; i < argc; i++) {
+		if (strcmp(argv[i], ";"))
+			continue;
+		int rc = run_probe(i, argv);
+		return rc ? rc : run_probe(argc - i - 1, argv + i + 1);
+	}
 	const char *op = argc > 0 ? argv[0] : "";
 	if (!strcmp(op, "after") && argc > 2) {
 		sys_sleep(atoi(argv[1]));
@@ -68,6 +129,10 @@ int run_probe(int argc, char **argv)
 	} else if (!strcmp(op, "system") && argc == 2) {
 		fflush(stdout);
 		print_status("status", sys_system(argv[1]));
+	} else if (!strcmp(op, "spawns") && argc == 2) {
+		return probe_spawns(atoi(argv[1]));
+	} else if (!strcmp(op, "wake")) {
+		return probe_wake();
 	} else if (!strcmp(op, "popen") && argc >= 3) {
 		return probe_popen(argv[1], argv[2], argc > 3 ? argv[3] : "");
 	} else if (!strcmp(op, "syslog") && argc == 4) {
