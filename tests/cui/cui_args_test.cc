@@ -78,6 +78,18 @@ TEST(CuiInit, NumbersKeepTheLowByteWithBaseDetection)
 	wlan_idx = 5;
 	init_list({"kp7cui", "-w", "0", "-i", "STATUS", "0"});
 	EXPECT_EQ(wlan_idx, 0);
+
+	/* the rule of every number: "" is 0, beyond 32 bits stands at the
+	 * limit, of which the low byte is kept; the same on every processor */
+	init_list({"kp7cui", "-d", "", "-p", "", "-w", "", "-f", "-t", "c"});
+	EXPECT_EQ(cui_sc->debug_level, 0);
+	EXPECT_EQ(cui_sc->port, 0);
+	init_list({"kp7cui", "-d", "99999999999999999999", "-p", "4294967296", "-f", "-t", "c"});
+	EXPECT_EQ(cui_sc->debug_level, 255);
+	EXPECT_EQ(cui_sc->port, 255);
+	init_list({"kp7cui", "-d", "-99999999999", "-p", "-1", "-f", "-t", "c"});
+	EXPECT_EQ(cui_sc->debug_level, 0);
+	EXPECT_EQ(cui_sc->port, 255);
 }
 
 TEST(CuiInit, TypesAndFileNames)
@@ -162,10 +174,10 @@ TEST(CuiInitDeathTest, CommandLineErrors)
 	EXPECT_USAGE_EXIT(2, "-w", "1", "-i", "N", "0");
 	EXPECT_USAGE_EXIT(2, "-w", "-1", "-i", "N", "0");
 	EXPECT_USAGE_EXIT(2, "-w", "abc", "-i", "N", "0");
-	EXPECT_USAGE_EXIT(2, "-w", "", "-i", "N", "0");
+	EXPECT_USAGE_EXIT(2, "-w", "4294967296", "-i", "N", "0");
 	EXPECT_USAGE_EXIT(2, "-d", "7x", "-f", "-t", "c");
 	EXPECT_USAGE_EXIT(2, "-d", "0x", "-f", "-t", "c");
-	EXPECT_USAGE_EXIT(2, "-d", "99999999999999999999999", "-f", "-t", "c");
+	EXPECT_USAGE_EXIT(2, "-d", " ", "-f", "-t", "c");
 	EXPECT_USAGE_EXIT(2, "-p", "x", "-i", "N", "0");
 	EXPECT_USAGE_EXIT(2, "-x", "-f", "-t", "c");
 	EXPECT_USAGE_EXIT(2, "-f", "-t");
