@@ -9,6 +9,10 @@
 #   box_cmds / box_log       recorded command texts / syslog lines
 #   box_standins             stand-in calls ("NAME ARGS...")
 #   box_reboot               power cycle
+#   box_firmware_change      the next firmware: a layout version other than the
+#                            saved backup's, factory settings, a hosts file
+#                            with its loopback line only
+#   tc_log                   the text backup's syslog lines, "FACILITY.LEVEL TEXT"
 #   descendants PID          every descendant of PID, as this machine numbers them
 #   gone PID...              true once none of the processes exists (waits up to 5 s)
 #   expect NAME ACTUAL EXPECTED     exact comparison
@@ -71,6 +75,17 @@ box_cmds() { _box_file var/log/commands; }
 box_log() { _box_file var/log/messages; }
 box_standins() { _box_file var/log/standins; }
 box_reboot() { "$KP7BOX" reboot "$BOX"; }
+
+box_firmware_change() {
+	local saved
+	saved=$(cat "$BOX/var/mnt/text_conf/cur_ver" 2>/dev/null) || saved=0
+	echo $((saved + 1)) >"$BOX/etc/mib_version"
+	rm -rf "$BOX/var/apmib" "$BOX/flash/apmib"
+	printf '127.0.0.1\tlocalhost.localdomain\tlocalhost\n' >"$BOX/var/mnt/etc/hosts"
+	box_reboot
+}
+
+tc_log() { box_log | sed -n 's/^.* \(daemon\.[a-z]*\) textconfig\[[0-9]*\]: /\1 /p'; }
 
 descendants() {
 	local c
