@@ -22,7 +22,8 @@
 #   box_sets FILE            runs FILE's lines "S ARGS..." as kp7cui -s ARGS in
 #                            the root, one shell for all; $OUT lists failures
 #   dump_words TEXT          splits a dump value into $WORDS: blanks separate,
-#                            "..." with \" and \\ escapes is one word
+#                            "..." is one word, with the escapes \" \\ \n \r
+#                            and \xHH
 #   modem_start TTY <SCRIPT  a simulated modem (modemsim) on the root's /dev/TTY,
 #                            answering as the script on stdin says; the bytes it
 #                            received go to $BOX/var/log/modem.TTY; $MODEM_PID
@@ -165,7 +166,13 @@ dump_words() {
 	for ((i = 0; i < ${#s}; i++)); do
 		c=${s:i:1}
 		if ((esc)); then
-			w+=$c esc=0
+			case $c in
+			n) w+=$'\n' ;;
+			r) w+=$'\r' ;;
+			x) printf -v c "\\x${s:i+1:2}" && i=$((i + 2)) && w+=$c ;;
+			*) w+=$c ;;
+			esac
+			esc=0
 		elif ((inq)); then
 			case $c in
 			\\) esc=1 ;;
