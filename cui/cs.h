@@ -271,7 +271,9 @@ int CsChkTimeZoneFromVal(const char *value);
 /* ---- the get command (cui_get.cc) ---- */
 
 /* The value of `rec` (entry `index` of a list, network `index` of a
- * per-network row) as dump text in sc->msg; 0 or an error code. */
+ * per-network row) as dump text in sc->msg, as far as it holds it (the
+ * get and the dump build theirs in a buffer of their own, long enough for
+ * any); 0 or an error code. */
 int cui_get_entry(cui_soft_t *sc, uint8_t index, const cgc2m_t *rec);
 
 #endif

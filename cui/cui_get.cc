@@ -252,8 +252,7 @@ int get_value(cui_soft_t *sc, uint8_t index, const cgc2m_t *rec, SysText &v)
 
 int cui_get_entry(cui_soft_t *sc, uint8_t index, const cgc2m_t *rec)
 {
-	/* The value is text, built from the start; only failures need the
-	 * whole buffer cleared, and cui_fail() clears it. */
+	/* only failures need the whole buffer cleared, and cui_fail() clears it */
 	char value[VALUE_ROOM];
 	SysText v(value);
 	int result = get_value(sc, index, rec, v);
