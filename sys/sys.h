@@ -162,4 +162,9 @@ unsigned sys_sleep(unsigned seconds);
 /* Sleeps `usec` microseconds of simulated time. */
 void sys_usleep(unsigned long usec);
 
+/* ---- sockets (added for syscheck's interface requests) ---- */
+
+/* socket(2), close-on-exec, so that no command inherits it. */
+int sys_socket(int domain, int type, int protocol);
+
 #endif

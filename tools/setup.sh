@@ -15,6 +15,7 @@ pkgs=(
 	util-linux			# unshare for the sandbox
 	valgrind file
 	wget				# the utility library's download tests (the real one)
+	iputils-ping			# the real ping for sandbox roots (kp7box add-tool)
 )
 
 missing=()

@@ -13,12 +13,11 @@
  * test tool), run with KP7_ROOT=DIR.
  *
  * This process, the runner, makes private PID and mount namespaces and
- * (unless told otherwise) a network namespace, then forks their pid 1,
- * which
+ * (unless told otherwise) a network namespace with loopback and the links
+ * of KP7_LINKS up, then forks the PID namespace's pid 1, which
  *   - mounts a procfs of the new PID namespace on /proc and on
  *     DIR/.hostproc (the root's /proc holds fake data files; programs
  *     inside the root reach the real process table through /.hostproc);
- *   - brings up loopback and the links of KP7_LINKS;
  *   - starts placeholders for pids 2 to 7 (the router's first processes,
  *     which the firmware writer stops), so that the program gets pid 8;
  *   - starts the program without the dangerous capabilities in its
@@ -29,13 +28,13 @@
  * SIGKILL when its runner dies, so a runner ended by any signal, SIGKILL
  * included, takes the whole namespace with it.
  *
- * Environment: KP7_SHARE_NET=1 keeps the caller's network; KP7_NETNS is
- * the inode of a network namespace an enclosing kp7init made, which runs
- * inside it share rather than making another; KP7_LINKS ("NAME[=ADDR/LEN]
- * ...") gives the run a network of its own with those links;
- * KP7_NO_NAMESPACE=1 runs the program directly where namespaces are
- * unavailable.  The program gets KP7_ROOT, TZ (UTC0 unless set: the root
- * has no zone files) and KP7_NETNS when its network is one of ours.
+ * Environment: KP7_SHARE_NET=1 keeps the caller's network; KP7_LINKS
+ * ("NAME[=ADDR/LEN] ...") gives the run a network of its own with those
+ * links; KP7_NO_NAMESPACE=1 runs the program directly where namespaces are
+ * unavailable.  A run started inside a network a kp7init made (its
+ * loopback carries our alias) shares it rather than making another.  The
+ * program gets KP7_ROOT, and TZ (UTC0 unless set: the root has no zone
+ * files).
  */
 #include <errno.h>
 #include <fcntl.h>
@@ -49,7 +48,6 @@
 #include <linux/capability.h>
 #include <net/if.h>
 #include <sched.h>
-#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
@@ -119,14 +117,15 @@ int write_text(const char *path, const char *text)
 	return rc;
 }
 
-/* Without being root, a user namespace of our own makes us root in it. */
-void map_root_user(void)
+/* Without being root, a user namespace of our own makes us root in it;
+ * false when there is none to be had. */
+bool map_root_user(void)
 {
 	unsigned uid = geteuid(), gid = getegid();
 	if (uid == 0)
-		return;
+		return true;
 	if (unshare(CLONE_NEWUSER) < 0)
-		die("no user namespace: %s", strerror(errno));
+		return false;
 	char map[64];
 	write_text("/proc/self/setgroups", "deny");
 	snprintf(map, sizeof(map), "0 %u 1", uid);
@@ -135,10 +134,11 @@ void map_root_user(void)
 	snprintf(map, sizeof(map), "0 %u 1", gid);
 	if (write_text("/proc/self/gid_map", map) < 0)
 		die("gid_map: %s", strerror(errno));
+	return true;
 }
 
-/* Which network the run gets.  An enclosing namespace is only shared when
- * KP7_NETNS names the very namespace we are in. */
+/* Which network the run gets: a run started inside one of our networks
+ * shares it, unless it wants links of its own. */
 void choose_net(Run *run)
 {
 	bool want_links = env_set("KP7_LINKS");
@@ -150,15 +150,6 @@ void choose_net(Run *run)
 	}
 	run->private_net = true;
 	run->own_net = want_links || !sandbox_in_own_net();
-}
-
-/* Namespaces of the run; false when the system has none to give. */
-bool enter_namespaces(Run *run)
-{
-	map_root_user();
-	choose_net(run);
-	int flags = CLONE_NEWPID | CLONE_NEWNS | (run->own_net ? CLONE_NEWNET : 0);
-	return unshare(flags) == 0;
 }
 
 /* ---- pid 1 ---- */
@@ -175,19 +166,6 @@ void mount_procs(const Run *run)
 	snprintf(hostproc, sizeof(hostproc), "%s/.hostproc", run->root.c_str());
 	if (mount("proc", hostproc, "proc", flags, nullptr) < 0)
 		fprintf(stderr, "kp7box: cannot mount proc on %s: %s\n", hostproc, strerror(errno));
-}
-
-void loopback_up(void)
-{
-	struct ifreq ifr = {};
-	strcpy(ifr.ifr_name, "lo");
-	int s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-	if (s < 0 || ioctl(s, SIOCGIFFLAGS, &ifr) < 0)
-		die("loopback: %s", strerror(errno));
-	ifr.ifr_flags |= IFF_UP;
-	if (ioctl(s, SIOCSIFFLAGS, &ifr) < 0)
-		die("loopback up: %s", strerror(errno));
-	close(s);
 }
 
 bool valid_link(const char *name, const char *addr)
@@ -251,14 +229,31 @@ void make_links(const char *spec)
 		die("KP7_LINKS: ip failed on \"%s\"", spec);
 }
 
-void set_up_net(const Run *run)
+/* Loopback up and marked as ours: "kp7box link" and the stand-ins of
+ * ping and wget tell our networks from this machine's by the mark. */
+void set_up_net(void)
 {
-	if (!run->own_net)
-		return;
-	loopback_up();
+	int err = sandbox_mark_net();
+	if (err)
+		die("loopback: %s", strerror(err));
 	const char *links = getenv("KP7_LINKS");
 	if (links && *links)
 		make_links(links);
+}
+
+/* Namespaces of the run; false when the system has none to give.  The
+ * network is made first, with its links: "ip" must not become pid 1. */
+bool enter_namespaces(Run *run)
+{
+	if (!map_root_user())
+		return false;
+	choose_net(run);
+	if (run->own_net) {
+		if (unshare(CLONE_NEWNET) < 0)
+			return false;
+		set_up_net();
+	}
+	return unshare(CLONE_NEWPID | CLONE_NEWNS) == 0;
 }
 
 /* The firmware writer stops pids 1 to 7: these take 2 to 7 and sleep. */
@@ -300,13 +295,6 @@ void start_placeholders(void)
 		setenv("KP7_ROOT", run->root.c_str(), 1);
 		unsetenv("KP7_PROCFS");
 	}
-	if (run->private_net) {
-		char inode[32];
-		snprintf(inode, sizeof(inode), "%lu", sandbox_net_inode());
-		setenv("KP7_NETNS", inode, 1);
-	} else {
-		unsetenv("KP7_NETNS");
-	}
 	execv(run->path.c_str(), run->argv);
 	int err = errno;
 	fprintf(stderr, "kp7box: %s: %s\n", run->path.c_str(), strerror(err));
@@ -327,7 +315,6 @@ int status_code(int status)
 		_exit(1);
 	prctl(PR_SET_NAME, SANDBOX_INIT_NAME, 0, 0, 0);
 	mount_procs(run);
-	set_up_net(run);
 	start_placeholders();
 	pid_t prog = fork();
 	if (prog < 0)
@@ -358,6 +345,46 @@ int status_code(int status)
 	die("%s: %s", run->path.c_str(), strerror(errno));
 }
 
+/* "kp7box link DIR" acts in the network of the root's latest run: the
+ * root's /.kp7net names its pid 1 (as we number it) and the namespace's
+ * inode. */
+struct NetNote {
+	std::string path, line;
+};
+
+NetNote note_net(const Run *run, pid_t init)
+{
+	NetNote note;
+	if (!run->private_net)
+		return note;
+	char line[64];
+	snprintf(line, sizeof(line), "%d %lu\n", (int)init, sandbox_net_inode());
+	std::string path = run->root + "/.kp7net", tmp = path + "." + std::to_string(getpid());
+	int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+	bool ok = fd >= 0 && write(fd, line, strlen(line)) == (ssize_t)strlen(line);
+	if (fd >= 0)
+		close(fd);
+	if (ok && rename(tmp.c_str(), path.c_str()) == 0)
+		note = {path, line};
+	else
+		unlink(tmp.c_str());
+	return note;
+}
+
+/* Removes the note unless a later run has replaced it. */
+void forget_net(const NetNote &note)
+{
+	if (note.path.empty())
+		return;
+	char now[64];
+	int fd = open(note.path.c_str(), O_RDONLY | O_CLOEXEC);
+	ssize_t n = fd < 0 ? -1 : read(fd, now, sizeof(now));
+	if (fd >= 0)
+		close(fd);
+	if (n > 0 && note.line == std::string(now, n))
+		unlink(note.path.c_str());
+}
+
 [[noreturn]] void runner_main(Run *run)
 {
 	if (!enter_namespaces(run))
@@ -374,6 +401,7 @@ int status_code(int status)
 		init_main(run);
 	}
 	close(fds[0]);
+	NetNote note = note_net(run, init);
 	if (run->interactive) {
 		/* ^C and ^\ are for the shell inside, not for us. */
 		signal(SIGINT, SIG_IGN);
@@ -383,6 +411,7 @@ int status_code(int status)
 	while (waitpid(init, &status, 0) < 0)
 		if (errno != EINTR)
 			die("wait: %s", strerror(errno));
+	forget_net(note);
 	_exit(status_code(status));
 }
 

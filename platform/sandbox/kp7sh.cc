@@ -12,7 +12,8 @@
  * (programs inside still know they are sandboxed, and their own commands
  * come back here, which records again but does not chroot twice) and the
  * root's real shell.  The real shell preserves the caller's blocked
- * signal mask in the commands it starts, which the programs rely on.
+ * signal mask in the commands it starts, which the programs rely on, and
+ * its kill takes "-SIGUSR1" as the router's does.
  *
  * Commands inside also lose the capabilities that reach past a chroot
  * (setting the clock, rebooting, loading modules, configuring the network,
@@ -45,6 +46,15 @@ constexpr const char kRealShell[] = "/bin/bash";
 constexpr const char kMarker[] = "/.kp7root";
 constexpr const char kCommandLog[] = "/var/log/commands";
 constexpr const char kHostProc[] = "/.hostproc";
+
+/* The router's shell takes signal names with "SIG" (the firmware runs
+ * "kill -SIGUSR1 %d"); bash as sh, in POSIX mode, refuses them.  This
+ * kill, handed to the shell as an exported function, drops the prefix
+ * and leaves the rest to the builtin. */
+constexpr const char kKillFunction[] = "BASH_FUNC_kill%%";
+constexpr const char kKillBody[] =
+	"() { local a=() x; for x in \"$@\"; do case $x in -SIG[A-Z]*) x=-${x#-SIG} ;; "
+	"SIG[A-Z]*) x=${x#SIG} ;; esac; a+=(\"$x\"); done; builtin kill \"${a[@]}\"; }";
 
 constexpr int kDroppedCaps[] = {
 	CAP_NET_ADMIN, CAP_SYS_MODULE, CAP_SYS_RAWIO, CAP_SYS_ADMIN,
@@ -160,6 +170,7 @@ int main(int argc, char **argv)
 	drop_caps();
 	setenv("KP7_ROOT", "/", 1);
 	set_procfs();
+	setenv(kKillFunction, kKillBody, 1);
 	/* Named "sh", the real shell behaves as the router's POSIX shell. */
 	argv[0] = (char *)"sh";
 	execv(kRealShell, argv);

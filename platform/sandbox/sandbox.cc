@@ -6,6 +6,10 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
+#include <net/if.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,14 +53,71 @@ unsigned long sandbox_net_inode(void)
 	return stat("/proc/self/ns/net", &st) == 0 ? (unsigned long)st.st_ino : 0;
 }
 
+namespace {
+
+/* One route-netlink request about loopback; the answer in `reply`. */
+int ask_loopback(bool mark, char *reply, size_t size)
+{
+	struct {
+		struct nlmsghdr nh;
+		struct ifinfomsg ifi;
+		char attrs[64];
+	} req = {};
+	req.nh.nlmsg_len = NLMSG_LENGTH(sizeof(req.ifi));
+	req.nh.nlmsg_type = mark ? RTM_NEWLINK : RTM_GETLINK;
+	req.nh.nlmsg_flags = NLM_F_REQUEST | (mark ? NLM_F_ACK : 0);
+	req.ifi.ifi_family = AF_UNSPEC;
+	req.ifi.ifi_index = (int)if_nametoindex("lo");
+	if (mark) {
+		struct rtattr *alias = (struct rtattr *)req.attrs;
+		alias->rta_type = IFLA_IFALIAS;
+		alias->rta_len = RTA_LENGTH(sizeof(SANDBOX_NET_ALIAS));
+		memcpy(RTA_DATA(alias), SANDBOX_NET_ALIAS, sizeof(SANDBOX_NET_ALIAS));
+		req.nh.nlmsg_len += RTA_ALIGN(alias->rta_len);
+		req.ifi.ifi_flags = IFF_UP;
+		req.ifi.ifi_change = IFF_UP;
+	}
+	if (req.ifi.ifi_index == 0)
+		return errno;
+	int s = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
+	if (s < 0)
+		return errno;
+	ssize_t n = send(s, &req, req.nh.nlmsg_len, 0) < 0 ? -1 : recv(s, reply, size, 0);
+	int err = n < (ssize_t)sizeof(struct nlmsghdr) ? (n < 0 ? errno : EIO) : 0;
+	close(s);
+	return err;
+}
+
+}  // namespace
+
+int sandbox_mark_net(void)
+{
+	char reply[256];
+	int err = ask_loopback(true, reply, sizeof(reply));
+	if (err)
+		return err;
+	const struct nlmsghdr *nh = (const struct nlmsghdr *)reply;
+	if (nh->nlmsg_type != NLMSG_ERROR)
+		return EIO;
+	return -((const struct nlmsgerr *)NLMSG_DATA(nh))->error;
+}
+
 bool sandbox_in_own_net(void)
 {
-	const char *env = getenv("KP7_NETNS");
-	if (!env || !*env)
+	char reply[4096];
+	if (ask_loopback(false, reply, sizeof(reply)) != 0)
 		return false;
-	char *end;
-	unsigned long want = strtoul(env, &end, 10);
-	return !*end && want != 0 && want == sandbox_net_inode();
+	const struct nlmsghdr *nh = (const struct nlmsghdr *)reply;
+	if (nh->nlmsg_type != RTM_NEWLINK)
+		return false;
+	const struct ifinfomsg *ifi = (const struct ifinfomsg *)NLMSG_DATA(nh);
+	int len = (int)IFLA_PAYLOAD(nh);
+	for (const struct rtattr *a = IFLA_RTA(ifi); RTA_OK(a, len); a = RTA_NEXT(a, len))
+		if (a->rta_type == IFLA_IFALIAS) {
+			const char *alias = (const char *)RTA_DATA(a);
+			return std::string(alias, strnlen(alias, RTA_PAYLOAD(a))) == SANDBOX_NET_ALIAS;
+		}
+	return false;
 }
 
 bool sandbox_in_own_pid_ns(const char *procfs)

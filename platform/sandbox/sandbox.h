@@ -16,6 +16,9 @@
 /* Name of the first process of every kp7box namespace. */
 #define SANDBOX_INIT_NAME "kp7init"
 
+/* Alias of the loopback of every network namespace kp7init makes. */
+#define SANDBOX_NET_ALIAS "kp7box"
+
 /* The host path of the router path `path` (absolute) in the sandbox root
  * `root`: symbolic links are followed inside the root (an absolute target
  * from the root's "/") and ".." never leaves it.  False when a link
@@ -25,8 +28,12 @@ bool sandbox_root_path(const std::string &root, const char *path, std::string *o
 /* Inode of the calling process's network namespace, 0 if unknown. */
 unsigned long sandbox_net_inode(void);
 
-/* True when we run in the network namespace that an enclosing kp7init
- * made and named in KP7_NETNS (never the machine's own network). */
+/* Loopback up in the calling process's network namespace, with the alias
+ * that marks a network kp7init made.  0 or errno. */
+int sandbox_mark_net(void);
+
+/* True when the calling process's network namespace is one kp7init made
+ * (its loopback carries the alias): never the machine's own network. */
 bool sandbox_in_own_net(void);
 
 /* True when `procfs` (a procfs mount) belongs to our own PID namespace

@@ -8,6 +8,10 @@
 #   box_host PATH ARGS...    the same for a program of this machine (run --host)
 #   box_cmds / box_log       recorded command texts / syslog lines
 #   box_standins             stand-in calls ("NAME ARGS...")
+#   box_signals              signals the daemon stand-ins got ("NAME SIGNAL ...")
+#   box_answer NAME STATUS [OUT [ERR]]   the stand-in NAME answers so
+#   box_cannot_start NAME [126|127]      NAME cannot be run: not executable, or missing
+#   box_dies_of NAME SIGNAL...           the daemon stand-in NAME dies of these signals
 #   box_reboot               power cycle
 #   box_firmware_change      the next firmware: a layout version other than the
 #                            saved backup's, factory settings, a hosts file
@@ -24,6 +28,8 @@
 #   dump_words TEXT          splits a dump value into $WORDS: blanks separate,
 #                            "..." is one word, with the escapes \" \\ \n \r
 #                            and \xHH
+#   repeat FULL [MIN]        a loop's count: FULL natively, KP7_REPEAT per cent of it
+#                            (at least MIN, default 1) where tools/test.sh reduces it
 #   modem_start TTY <SCRIPT  a simulated modem (modemsim) on the root's /dev/TTY,
 #                            answering as the script on stdin says; the bytes it
 #                            received go to $BOX/var/log/modem.TTY; $MODEM_PID
@@ -34,6 +40,13 @@
 : "${KP7_SRC:?KP7_SRC must name the source directory}"
 
 KP7BOX=$KP7_BUILD/kp7box
+# The sanitizer step of tools/test.sh: the sandbox's own tools come from
+# the host build (KP7_SANDBOX_BUILD) for every test but the sandbox's own,
+# whose program starts would otherwise each pay for the sanitizers twice.
+case ${0##*/} in
+sandbox_*) ;;
+*) [ -z "${KP7_SANDBOX_BUILD:-}" ] || export KP7_HOST_BUILD=$KP7_SANDBOX_BUILD ;;
+esac
 # Sanitizer builds: a program the root's shell runs is chrooted into a
 # root whose /proc has no process directories, which the leak checker
 # needs; leaks are the unit tests' to find.
@@ -75,6 +88,28 @@ _box_file() {
 box_cmds() { _box_file var/log/commands; }
 box_log() { _box_file var/log/messages; }
 box_standins() { _box_file var/log/standins; }
+box_signals() { _box_file var/log/signals; }
+
+box_answer() {
+	local a=$BOX/var/sandbox/$1
+	printf '%s' "$2" >"$a.status"
+	[ $# -lt 3 ] || printf '%s' "$3" >"$a.out"
+	[ $# -lt 4 ] || printf '%s' "$4" >"$a.err"
+}
+
+box_cannot_start() {
+	if [ "${2:-127}" = 126 ]; then
+		chmod -x "$BOX/bin/$1"
+	else
+		rm -f "$BOX/bin/$1"
+	fi
+}
+
+box_dies_of() {
+	local name=$1
+	shift
+	echo "$*" >"$BOX/var/sandbox/$name.die"
+}
 box_reboot() { "$KP7BOX" reboot "$BOX"; }
 
 box_firmware_change() {
@@ -190,6 +225,13 @@ dump_words() {
 	done
 	((have)) && WORDS+=("$w")
 	return 0
+}
+
+repeat() {
+	local pct=${KP7_REPEAT:-100} min=${2:-1} n
+	[[ $pct =~ ^[0-9]+$ ]] || pct=100
+	n=$(($1 * pct / 100))
+	echo $((n < min ? min : n))
 }
 
 # The simulator is a sandbox tool: a MIPS build takes it from the host
