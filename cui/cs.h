@@ -141,9 +141,10 @@ struct cs_list_ops_t {
 	/* Every entry in one pass, the first `max` into `entries`; the count.
 	 * nullptr when the list's rows are read through the store's types. */
 	unsigned (*read_all)(const cui_soft_t *sc, const cs_list_t *list, uint8_t *entries, unsigned max);
-	/* A built entry's check beyond its fields: 0, or the position (from 1)
-	 * of the field refused.  nullptr: nothing more to check. */
-	unsigned (*check_add)(const cs_list_t *list, const uint8_t *entry);
+	/* A built entry's check beyond its fields, in a replay of the text
+	 * restore or not: 0, or the position (from 1) of the field refused.
+	 * nullptr: nothing more to check. */
+	unsigned (*check_add)(const cs_list_t *list, const uint8_t *entry, bool replay);
 	/* Carries out a checked command with the value in sc->msg; false when
 	 * the write failed. */
 	bool (*apply)(cui_soft_t *sc, const cs_list_t *list, const cs_comm_c2m_t *rec, int index);
@@ -231,6 +232,17 @@ int CsChkStrHexMIB(const char *name);
 /* ---- value checking and conversion ---- */
 
 /*
+ * In the environment of the set commands that the text restore runs: a
+ * list entry is then taken back as the list held it, without the rules
+ * that keep what a person types tidy (a host-name comment that lacks its
+ * "#", or is longer than 64 characters).
+ */
+#define CS_REPLAY_ENV "KP7_TEXTCONF_REPLAY"
+
+/* True in a set command that the text restore runs. */
+bool cs_replaying(void);
+
+/*
  * Checks the value operand(s) argv[sc->n_arg]... against `rec` and writes
  * the store's form of the value into `out` (the zeroed 1024-byte message
  * buffer).  `index` is the command's INDEX (list deletes use it).  A list
@@ -259,7 +271,9 @@ int CsChkTimeZoneFromVal(const char *value);
 /* ---- the get command (cui_get.cc) ---- */
 
 /* The value of `rec` (entry `index` of a list, network `index` of a
- * per-network row) as dump text in sc->msg; 0 or an error code. */
+ * per-network row) as dump text in sc->msg, as far as it holds it (the
+ * get and the dump build theirs in a buffer of their own, long enough for
+ * any); 0 or an error code. */
 int cui_get_entry(cui_soft_t *sc, uint8_t index, const cgc2m_t *rec);
 
 #endif

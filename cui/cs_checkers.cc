@@ -2,11 +2,13 @@
  * The checkers of the value kind OTHER: each takes the value text and
  * writes the store's form only when it accepts.  Numbers are read whole,
  * signed as the router's 32-bit strtol() reads them, except the fixed
- * rate, which is read unsigned.
+ * rate, which is read unsigned, and the carrier, which takes the dump's
+ * unsigned form too.
  */
 #include "cs.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "cs_int.h"
@@ -86,12 +88,16 @@ int CsChkWanDhcp(const char *v, void *out)
 	return accept_number(v, out, ALLOWED);
 }
 
+/* Any number.  The store keeps 32 bits, which the dump prints unsigned:
+ * a number from 2^31 to 2^32-1 stands for those bits, so that -5 and the
+ * 4294967291 it is dumped as are the same value again. */
 int CsChkUsb3gCarrierSelect(const char *v, void *out)
 {
 	int32_t n;
 	if (!cui_parse_int(v, &n))
 		return -1;
-	put_u32(out, (uint32_t)n);
+	long long wide = strtoll(v, nullptr, 0);
+	put_u32(out, wide > INT32_MAX && wide <= (long long)UINT32_MAX ? (uint32_t)wide : (uint32_t)n);
 	return 0;
 }
 

@@ -7,6 +7,7 @@
 #include "cs.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "cs_int.h"
@@ -63,6 +64,7 @@ int list_add(cui_soft_t *sc, int argc, char **argv, int index, const cs_list_t *
 	if (argc - sc->n_arg < l->n_fields)
 		return cui_fail(sc, 8, "shortarg of value");
 	const char *const *trace = l->ops->add_trace;
+	bool replay = cs_replaying();
 	if (trace)
 		cui_trace("  param count = %u\n", (unsigned)(argc - sc->n_arg));
 	memset(entry, 0, l->entry_size);
@@ -71,14 +73,18 @@ int list_add(cui_soft_t *sc, int argc, char **argv, int index, const cs_list_t *
 			cui_trace("  %s:%s->", trace[i], argv[sc->n_arg]);
 		/* zeroed like the message buffer the whole value would be built in */
 		uint8_t value[sizeof(cui_soft_t::msg)] = {};
-		int result = CsCheckAndMakeData(sc, argc, argv, index, &l->fields[i], value);
+		cs_comm_c2m_t field = l->fields[i];
+		/* a replay takes back any text the entry held */
+		if (replay && l->field_width[i] == 0)
+			field.max = (uint16_t)(l->field_room[i] - 1u);
+		int result = CsCheckAndMakeData(sc, argc, argv, index, &field, value);
 		if (result)
 			return field_failed(sc, result, i + 1);
 		place_field(l, i, value, entry);
 		if (i + 1 < l->n_fields)
 			sc->n_arg++;
 	}
-	unsigned refused = l->ops->check_add ? l->ops->check_add(l, entry) : 0;
+	unsigned refused = l->ops->check_add ? l->ops->check_add(l, entry, replay) : 0;
 	return refused ? field_failed(sc, cui_fail(sc, 8, "illegal value"), refused) : 0;
 }
 
@@ -101,6 +107,11 @@ int list_del(cui_soft_t *sc, int index, const cs_list_t *l, uint8_t *entry)
 }
 
 }  // namespace
+
+bool cs_replaying(void)
+{
+	return getenv(CS_REPLAY_ENV) != nullptr;
+}
 
 int cs_list_command(cui_soft_t *sc, int argc, char **argv, int index, const cs_comm_c2m_t *rec,
 		    void *out)

@@ -1,7 +1,6 @@
 /* kp7cui's command line: the control block, the options and their checks. */
 #include "cui.h"
 
-#include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -52,15 +51,6 @@ bool append(char *text, size_t size, size_t *n, const char *part)
 	return true;
 }
 
-/* A number that nothing follows, read with base detection. */
-bool whole_number(const char *text, long *value)
-{
-	char *end;
-	errno = 0;
-	*value = strtol(text, &end, 0);
-	return end != text && *end == '\0' && errno != ERANGE;
-}
-
 bool command_option(int c, Counts *counts)
 {
 	const cui_command_t *command = cui_command_by_letter(c);
@@ -93,7 +83,9 @@ void operation_option(const char *arg, Counts *counts)
 /* One option; exits on a bad one. */
 void take_option(int c, int argc, char **argv, Counts *counts)
 {
-	long n;
+	/* option numbers are read as every other number: whole text, base
+	 * detection, "" is 0, out of range stands at the 32-bit limit */
+	int32_t n;
 
 	if (command_option(c, counts))
 		return;
@@ -109,13 +101,13 @@ void take_option(int c, int argc, char **argv, Counts *counts)
 		break;
 	case 'w':
 		/* the tool only ever works on radio 0 */
-		if (!whole_number(optarg, &n) || n != 0)
+		if (!cui_parse_int(optarg, &n) || n != 0)
 			fail(argc, argv, "invalid index(-w)", 2);
 		wlan_idx = 0;
 		break;
 	case 'p':
 	case 'd':
-		if (!whole_number(optarg, &n))
+		if (!cui_parse_int(optarg, &n))
 			fail(argc, argv, "invalid value(-d)", 2);
 		(c == 'p' ? cui_sc->port : cui_sc->debug_level) = (uint8_t)n;
 		break;

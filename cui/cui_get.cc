@@ -3,8 +3,8 @@
  *
  * Every line is "NAME INDEX VALUE".  The dump is also the text form of
  * the settings that the text backup replays through `kp7cui -s`, so every
- * value is printed in a form the set command takes back: texts stand in
- * double quotes, with a '"' or '\' inside written as \" and \\.
+ * value is printed in a form the set command takes back, on one line:
+ * texts stand in double quotes, with the escapes of dump_text.h.
  */
 #include "cui.h"
 
@@ -15,6 +15,7 @@
 
 #include "apmib.h"
 #include "cs.h"
+#include "dump_text.h"
 #include "text.h"
 
 namespace {
@@ -28,19 +29,32 @@ constexpr char TYPE_LABELS[][20] = {
 	"MESH_ACL_ARRAY_T", "SCHEDULE_ARRAY_T", "VLANCONFIG_ARRAY_T",
 };
 
-/* "text" with '"' and '\' escaped; at most `max` characters of s. */
+/* The longest value: a host entry whose name and comment are escaped
+ * bytes throughout, four characters each.  Longer than the message
+ * buffer, so values are built in a buffer of their own. */
+constexpr size_t VALUE_ROOM = 4 * CS_ENTRY_MAX + 32;
+
+void put_escape(SysText &v, unsigned char c)
+{
+	v.put('\\');
+	if (char letter = dump_escape_letter(c))
+		v.put(letter);
+	else
+		v.put('x').hex(&c, 1);
+}
+
+/* "text", escaped as dump_text.h says; at most `max` bytes of s. */
 void put_quoted(SysText &v, const char *s, size_t max)
 {
 	v.put('"');
 	for (size_t n = strnlen(s, max); n;) {
 		size_t plain = 0;
-		while (plain < n && s[plain] != '"' && s[plain] != '\\')
+		while (plain < n && !dump_escaped((unsigned char)s[plain]))
 			plain++;
-		if (plain == n) {
-			v.bytes(s, n);
+		v.bytes(s, plain);
+		if (plain == n)
 			break;
-		}
-		v.bytes(s, plain).put('\\').put(s[plain]);
+		put_escape(v, (unsigned char)s[plain]);
 		s += plain + 1;
 		n -= plain + 1;
 	}
@@ -54,12 +68,6 @@ void put_address(SysText &v, const uint8_t *a)
 			v.put('.');
 		v.unum(a[i]);
 	}
-}
-
-/* The value, built from the start of the message buffer. */
-SysText value_text(cui_soft_t *sc)
-{
-	return SysText(sc->msg);
 }
 
 /* Bare only when the text cannot be mistaken for anything else. */
@@ -106,21 +114,20 @@ void put_entry(SysText &v, const cs_list_t *list, const uint8_t *entry)
 }
 
 /* Entry `index` of the list into `entry`, zeroed first; 0 or the error. */
-int read_entry(cui_soft_t *sc, const cs_list_t *list, unsigned index, uint8_t *entry)
+int read_entry(cui_soft_t *sc, const cs_list_t *list, unsigned index, uint8_t *entry, SysText &v)
 {
 	if (index < 1 || index > list->capacity)
 		return cui_fail(sc, 7, "illegal index\n");
 	memset(entry, 0, list->entry_size);
 	if (!list->ops->read(sc, list, index, entry))
 		return cui_fail(sc, 11, "get MIB failed\n");
-	SysText v = value_text(sc);
 	put_entry(v, list, entry);
 	return 0;
 }
 
 /* A row served by its list's operations rather than the store's types:
  * the list's count, or one of its entries. */
-int get_from_list(cui_soft_t *sc, unsigned index, const cgc2m_t *rec)
+int get_from_list(cui_soft_t *sc, unsigned index, const cgc2m_t *rec, SysText &v)
 {
 	const cs_list_t *list = cs_find_list_by_row(rec);
 	if (!list)
@@ -129,19 +136,18 @@ int get_from_list(cui_soft_t *sc, unsigned index, const cgc2m_t *rec)
 		uint32_t count = 0;
 		if (!list->ops->count(sc, list, &count))
 			return cui_fail(sc, 11, "get MIB failed\n");
-		value_text(sc).unum(count);
+		v.unum(count);
 		return 0;
 	}
 	uint8_t entry[CS_ENTRY_MAX];
-	return read_entry(sc, list, index, entry);
+	return read_entry(sc, list, index, entry, v);
 }
 
-int get_scalar(cui_soft_t *sc, uint32_t number, int type)
+int get_scalar(cui_soft_t *sc, uint32_t number, int type, SysText &v)
 {
 	uint32_t value = 0;
 	if (CuiApmibGet(sc->set_type, number, &value) <= 0)
 		return cui_fail(sc, 11, "get MIB failed\n");
-	SysText v = value_text(sc);
 	if (type == IA_T)
 		put_address(v, reinterpret_cast<uint8_t *>(&value));
 	else
@@ -149,7 +155,7 @@ int get_scalar(cui_soft_t *sc, uint32_t number, int type)
 	return 0;
 }
 
-int get_string(cui_soft_t *sc, const cgc2m_t *rec, int type, int size)
+int get_string(cui_soft_t *sc, const cgc2m_t *rec, int type, int size, SysText &v)
 {
 	uint8_t *buf = static_cast<uint8_t *>(calloc((size_t)(size > 0 ? size : 0) + 1, 1));
 	if (!buf)
@@ -158,7 +164,6 @@ int get_string(cui_soft_t *sc, const cgc2m_t *rec, int type, int size)
 		free(buf);
 		return cui_fail(sc, 11, "get MIB failed\n");
 	}
-	SysText v = value_text(sc);
 	const char *text = reinterpret_cast<const char *>(buf);
 	if (type != STRING_T)
 		v.hex(buf, (size_t)size);
@@ -170,39 +175,35 @@ int get_string(cui_soft_t *sc, const cgc2m_t *rec, int type, int size)
 	return 0;
 }
 
-int get_list_entry(cui_soft_t *sc, unsigned index, uint32_t number)
+int get_list_entry(cui_soft_t *sc, unsigned index, uint32_t number, SysText &v)
 {
 	const cs_list_t *list = cs_find_list_by_read_number(number);
 	if (!list)
 		return cui_fail(sc, 11, "get MIB failed\n");
 	uint8_t entry[CS_ENTRY_MAX];
-	return read_entry(sc, list, index, entry);
+	return read_entry(sc, list, index, entry, v);
 }
 
 /* Seconds kept, minutes shown: a whole-text number other than 0 is
  * divided by 60.  A 32-bit value past INT32_MAX is the negative number
  * the set command stored for a negative count of minutes. */
-void apply_minutes(cui_soft_t *sc, const cgc2m_t *rec)
+void apply_minutes(const cgc2m_t *rec, SysText &v)
 {
 	if (!rec->minutes)
 		return;
 	char *end;
-	long long v = strtoll(sc->msg, &end, 0);
-	if (*end || end == sc->msg || v == 0)
+	long long n = strtoll(v.buf, &end, 0);
+	if (*end || end == v.buf || n == 0)
 		return;
-	int32_t seconds = v > (long long)UINT32_MAX ? INT32_MAX :
-			  v < INT32_MIN ? INT32_MIN : (int32_t)(uint32_t)v;
-	memset(sc->msg, 0, sizeof(sc->msg));
-	value_text(sc).num(seconds / 60);
+	int32_t seconds = n > (long long)UINT32_MAX ? INT32_MAX :
+			  n < INT32_MIN ? INT32_MIN : (int32_t)(uint32_t)n;
+	v = SysText(v.buf, v.size);
+	v.num(seconds / 60);
 }
 
-}  // namespace
-
-int cui_get_entry(cui_soft_t *sc, uint8_t index, const cgc2m_t *rec)
+/* The value of `rec` into `v`: 0, or the error with its message in sc->msg. */
+int get_value(cui_soft_t *sc, uint8_t index, const cgc2m_t *rec, SysText &v)
 {
-	/* The value is text, built from the start; only failures need the
-	 * whole buffer cleared, and cui_fail() clears it. */
-	sc->msg[0] = '\0';
 	switch (rec->get_kind) {
 	case CG_KIND_WLAN:
 		if (index > 1)
@@ -210,7 +211,7 @@ int cui_get_entry(cui_soft_t *sc, uint8_t index, const cgc2m_t *rec)
 		vwlan_idx = index;
 		break;
 	case CG_KIND_EDNS:
-		return get_from_list(sc, index, rec);
+		return get_from_list(sc, index, rec, v);
 	default:
 		vwlan_idx = 0;
 		break;
@@ -229,37 +230,55 @@ int cui_get_entry(cui_soft_t *sc, uint8_t index, const cgc2m_t *rec)
 	case WORD_T:
 	case DWORD_T:
 	case IA_T:
-		return get_scalar(sc, rec->number, type);
+		return get_scalar(sc, rec->number, type, v);
 	case STRING_T:
 	case BYTE5_T:
 	case BYTE6_T:
 	case BYTE13_T:
-		return get_string(sc, rec, type, size);
+		return get_string(sc, rec, type, size, v);
 	case WLAC_ARRAY_T:
 	case DHCPRSVDIP_ARRY_T:
 	case PORTFW_ARRAY_T:
 	case PORTFILTER_ARRAY_T:
 	case STATICROUTE_ARRAY_T:
 	case QOS_ARRAY_T:
-		return get_list_entry(sc, index, rec->number);
+		return get_list_entry(sc, index, rec->number, v);
 	default:	/* kinds this tool does not show */
 		return 0;
 	}
 }
 
+}  // namespace
+
+int cui_get_entry(cui_soft_t *sc, uint8_t index, const cgc2m_t *rec)
+{
+	/* only failures need the whole buffer cleared, and cui_fail() clears it */
+	char value[VALUE_ROOM];
+	SysText v(value);
+	int result = get_value(sc, index, rec, v);
+	if (result == 0)
+		SysText(sc->msg).bytes(v.buf, v.len);
+	return result;
+}
+
 namespace {
 
-/* "NAME INDEX VALUE\n" with the value in sc->msg. */
-void print_row(const cui_soft_t *sc, const cgc2m_t *rec, unsigned index)
+/* One value of the get or the dump, built in a buffer of its own. */
+struct Value {
+	char buf[VALUE_ROOM];
+	SysText text{buf};
+};
+
+/* "NAME INDEX VALUE\n" in one write. */
+void print_row(const cgc2m_t *rec, unsigned index, const SysText &value)
 {
-	const char *name = cs_text(rec->name);
-	char text[96 + sizeof(sc->msg)];
+	char text[96 + VALUE_ROOM];
 	SysText line(text);
-	line.text(name);
+	line.text(cs_text(rec->name));
 	line.put(' ');
 	line.unum(index);
 	line.put(' ');
-	line.text(sc->msg);
+	line.bytes(value.buf, value.len);
 	line.put('\n');
 	fwrite(text, 1, line.len, stdout);
 }
@@ -273,10 +292,23 @@ int dump_read_all(cui_soft_t *sc, const cgc2m_t *rec, const cs_list_t *list)
 	for (unsigned k = 1; k <= count; k++) {
 		if (k > list->capacity)
 			return cui_fail(sc, 7, "illegal index\n");
-		SysText v = value_text(sc);
-		put_entry(v, list, entries + (k - 1) * list->entry_size);
-		print_row(sc, rec, k);
+		Value v;
+		put_entry(v.text, list, entries + (k - 1) * list->entry_size);
+		print_row(rec, k, v.text);
 	}
+	return 0;
+}
+
+/* One row of the dump: its value, in minutes where it is kept in seconds. */
+int dump_row(cui_soft_t *sc, const cgc2m_t *rec, unsigned index)
+{
+	Value v;
+	int result = get_value(sc, (uint8_t)index, rec, v.text);
+	if (result)
+		return result;
+	if (index == 0)
+		apply_minutes(rec, v.text);
+	print_row(rec, index, v.text);
 	return 0;
 }
 
@@ -289,10 +321,11 @@ int dump_list(cui_soft_t *sc, const cgc2m_t *rec, const cs_list_t *list)
 	if (!list->ops->count(sc, list, &count))
 		return cui_fail(sc, 11, "get MIB failed\n");
 	for (uint32_t k = 1; k <= count; k++) {
-		int result = cui_get_entry(sc, (uint8_t)k, rec);
+		Value v;
+		int result = get_value(sc, (uint8_t)k, rec, v.text);
 		if (result)
 			return result;
-		print_row(sc, rec, k);
+		print_row(rec, k, v.text);
 	}
 	return 0;
 }
@@ -302,17 +335,6 @@ const cs_list_t *entry_rows_of(const cgc2m_t *rec)
 {
 	const cs_list_t *list = cs_find_list_by_row(rec);
 	return list && rec->name == list->name ? list : nullptr;
-}
-
-int dump_row(cui_soft_t *sc, const cgc2m_t *rec, unsigned index)
-{
-	int result = cui_get_entry(sc, (uint8_t)index, rec);
-	if (result)
-		return result;
-	if (index == 0)
-		apply_minutes(sc, rec);
-	print_row(sc, rec, index);
-	return 0;
 }
 
 /*
@@ -360,10 +382,11 @@ int cui_get(cui_soft_t *sc, int, char **argv)
 	if (!rec)
 		return cui_fail(sc, 5, "illegal name\n");
 	uint8_t index8 = (uint8_t)index;
-	int result = cui_get_entry(sc, index8, rec);
+	Value v;
+	int result = get_value(sc, index8, rec, v.text);
 	if (result)
 		return result;
-	apply_minutes(sc, rec);
-	printf("%s %d %s\n", name, index8, sc->msg);
+	apply_minutes(rec, v.text);
+	printf("%s %d %s\n", name, index8, v.buf);
 	return 0;
 }

@@ -298,34 +298,89 @@ int malformed(cui_soft_t *sc, const TextSet &set, int line_no, FILE *f)
 	return LOAD_FAILED;
 }
 
+/* What one saved line is replayed as. */
+enum LineAction { LINE_MALFORMED = -1, LINE_RUN, LINE_NOTHING, LINE_REFUSED };
+
 /*
- * One saved line to its command in `cmd`.  0 when there is a command to
- * run, 1 when the line needs none (a list's count row), -1 for a malformed
- * line.  *what names the trace of a failed run.
+ * One saved line to its command in `cmd`: LINE_RUN, LINE_NOTHING for a
+ * list's count row, LINE_REFUSED for a value no set command takes (a line
+ * feed), LINE_MALFORMED.  *name is the line's NAME, *entry whether it is
+ * a list entry.
  */
-int line_command(const TextSet &set, char *line, char *cmd, const char **what)
+LineAction line_command(const TextSet &set, char *line, char *cmd, const char **name, bool *entry)
 {
 	char *split_name, *split_value;
 	if (cui_text_split(line, &split_name, &split_value) < 0)
-		return -1;
-	const char *name = split_name, *value = split_value;
+		return LINE_MALFORMED;
+	*name = split_name;
+	const char *set_name = split_name, *value = split_value;
 	bool count_row = false;
-	if (const cs_restor_mib_t *list = find_list(name, &count_row)) {
-		if (count_row)
-			return 1;
-		*what = "ERROR can't add %s config table entry line %d\n";
-		const char *add = cs_text(list->add_name);
-		return cui_text_set_command(cmd, TEXTCONF_CMD_MAX, set.letter, add, value) < 0 ? -1 : 0;
-	}
-	const cs_comm_c2m_t *rec = set_record_of(name);
+	const cs_restor_mib_t *list = find_list(split_name, &count_row);
+	*entry = list != nullptr;
 	char rewritten[TEXTCONF_VALUE_MAX];
-	if (rec) {
-		name = cs_text(rec->name);
+	if (list) {
+		if (count_row)
+			return LINE_NOTHING;
+		set_name = cs_text(list->add_name);
+	} else if (const cs_comm_c2m_t *rec = set_record_of(split_name)) {
+		set_name = cs_text(rec->name);
 		if (restore_value(rec, &value, rewritten) < 0)
-			return -1;
+			return LINE_MALFORMED;
 	}
-	*what = "ERROR can't set %s config setting entry line %d\n";
-	return cui_text_set_command(cmd, TEXTCONF_CMD_MAX, set.letter, name, value) < 0 ? -1 : 0;
+	int n = cui_text_set_command(cmd, TEXTCONF_CMD_MAX, set.letter, set_name, value);
+	return n == TEXTCONF_LINE_FEED ? LINE_REFUSED : n < 0 ? LINE_MALFORMED : LINE_RUN;
+}
+
+/*
+ * A line whose setting did not come back: traced, and logged with its
+ * NAME, so that what a firmware change lost is on record; the replay goes
+ * on.  `why` follows the log line ("" for a set command that failed).
+ */
+void not_restored(const TextSet &set, const char *name, bool entry, int line_no, const char *why)
+{
+	if (entry) {
+		cui_trace("ERROR can't add %s config table entry line %d\n", set.label, line_no);
+		sys_syslog(LOG_ERR, "can't add %s config table entry %s line %d%s", set.label, name,
+			   line_no, why);
+	} else {
+		cui_trace("ERROR can't set %s config setting entry line %d\n", set.label, line_no);
+		sys_syslog(LOG_ERR, "can't set %s config setting %s line %d%s", set.label, name, line_no,
+			   why);
+	}
+}
+
+/* The saved lines of one set, each replayed by its own set command. */
+int replay_lines(cui_soft_t *sc, const TextSet &set, FILE *f)
+{
+	/* a line can double when escaped: the command has a buffer of its
+	 * own, never the message buffer, and is never cut */
+	char line[TEXTCONF_LINE_MAX + 2], cmd[TEXTCONF_CMD_MAX];
+	int got;
+	for (int line_no = 0; (got = read_saved_line(f, line)) != 0; line_no++) {
+		cui_trace("READ: %s\n", line);
+		if (got < 0) {
+			cui_trace("ERROR %s config line %d is too long, skipped\n", set.label, line_no);
+			sys_syslog(LOG_ERR, "%s config line %d is too long, skipped", set.label, line_no);
+			continue;
+		}
+		const char *name = "";
+		bool entry = false;
+		switch (line_command(set, line, cmd, &name, &entry)) {
+		case LINE_MALFORMED:
+			return malformed(sc, set, line_no, f);
+		case LINE_REFUSED:
+			not_restored(set, name, entry, line_no, ": a line feed in its value");
+			break;
+		case LINE_RUN:
+			if (run(cmd) != 0)
+				not_restored(set, name, entry, line_no, "");
+			break;
+		case LINE_NOTHING:
+			break;
+		}
+	}
+	fclose(f);
+	return 0;
 }
 
 }  // namespace
@@ -343,26 +398,13 @@ int cui_load_text_config_area(cui_soft_t *sc, int area)
 		sys_syslog(LOG_ERR, "can't open text saved %s config file %s", set.label, set.file);
 		return LOAD_FAILED;
 	}
+	/* the set commands below take list entries back as the lists held
+	 * them, not only as a person may type them */
+	setenv(CS_REPLAY_ENV, "1", 1);
 	empty_lists(set);
-	/* a line can double when escaped: the command has a buffer of its
-	 * own, never the message buffer, and is never cut */
-	char line[TEXTCONF_LINE_MAX + 2], cmd[TEXTCONF_CMD_MAX];
-	int got;
-	for (int line_no = 0; (got = read_saved_line(f, line)) != 0; line_no++) {
-		cui_trace("READ: %s\n", line);
-		if (got < 0) {
-			cui_trace("ERROR %s config line %d is too long, skipped\n", set.label, line_no);
-			continue;
-		}
-		const char *what = nullptr;
-		int r = line_command(set, line, cmd, &what);
-		if (r < 0)
-			return malformed(sc, set, line_no, f);
-		if (r == 0 && run(cmd) != 0)
-			cui_trace(what, set.label, line_no);
-	}
-	fclose(f);
-	return 0;
+	int result = replay_lines(sc, set, f);
+	unsetenv(CS_REPLAY_ENV);
+	return result;
 }
 
 int cui_conf_text_save(cui_soft_t *sc, int argc, char **argv)

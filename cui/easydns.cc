@@ -345,16 +345,19 @@ unsigned hosts_read_all(const cui_soft_t *, const cs_list_t *, uint8_t *entries,
 	return (unsigned)scan_entries(0, nullptr, reinterpret_cast<cs_easydns_t *>(entries), (int)max);
 }
 
-/* The entry becomes one line "ADDRESS<TAB>HOST<TAB>COMMENT" of the hosts
- * file: a host name is needed, the comment must be a hosts-file comment,
- * and neither may hold the file's separators.  The refused field's
- * position, or 0. */
-unsigned hosts_check_add(const cs_list_t *, const uint8_t *entry)
+/*
+ * The entry becomes one line "ADDRESS<TAB>HOST<TAB>COMMENT" of the hosts
+ * file: a host name is needed, and neither field may hold the file's
+ * separators.  A comment a person types must be a hosts-file comment (or
+ * none), else its words would become names; a replay takes back the
+ * comment field as the file held it.  The refused field's position, or 0.
+ */
+unsigned hosts_check_add(const cs_list_t *, const uint8_t *entry, bool replay)
 {
 	const cs_easydns_t *e = as_host(entry);
 	if (!e->host[0] || strpbrk(e->host, "\t\n"))
 		return 2;
-	if (e->comment[0] != '#' || strpbrk(e->comment, "\t\n"))
+	if (strpbrk(e->comment, "\t\n") || (!replay && e->comment[0] && e->comment[0] != '#'))
 		return 3;
 	return 0;
 }

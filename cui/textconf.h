@@ -17,8 +17,10 @@
 
 #define TEXTCONF_DIR "/var/mnt/text_conf"
 
-/* The longest saved line the replay reads, its line feed not counted. */
-#define TEXTCONF_LINE_MAX 1023
+/* The longest saved line the replay reads, its line feed not counted:
+ * room for the longest dump line, a host entry whose name and comment are
+ * escaped bytes throughout (about 1320 characters). */
+#define TEXTCONF_LINE_MAX 2047
 
 /* Room for the longest replay command: "kp7cui -s -t c ", then NAME and
  * the value text of one line with every character escaped, a closing
@@ -40,13 +42,16 @@ int cui_text_split(char *line, char **name, char **value);
 /*
  * The command "kp7cui -s -t LETTER NAME VALUE" into `out`, quoted so that
  * the shell can neither run anything nor change a word: kp7cui receives
- * exactly the words the dump line holds.  Inside a quoted string `$` and
- * backquote get a backslash (the dump's own \" and \\ stay); outside,
- * every character but [0-9A-Za-z._:/+,=@%-] and the blank gets one; a
- * quote left open is closed before the final line feed.  An ordinary line
- * gives the command text unchanged.  Returns its length, or -1 when it
- * does not fit in `size`.
+ * exactly the words the dump line holds.  Inside a quoted string the
+ * dump's escapes become their bytes and `$` and backquote get a backslash
+ * (\" and \\ stay as they are); outside, every character but
+ * [0-9A-Za-z._:/+,=@%-] and the blank gets one; a quote left open is
+ * closed before the final line feed.  An ordinary line gives the command
+ * text unchanged.  Returns its length, -1 when it does not fit in `size`,
+ * or TEXTCONF_LINE_FEED when a string holds a line feed (\n): a value no
+ * set command takes, which is never handed to the shell.
  */
+#define TEXTCONF_LINE_FEED (-2)
 int cui_text_set_command(char *out, size_t size, char letter, const char *name, const char *value);
 
 /* A hex-key line's value text "INDEX DIGITS..." as "INDEX 0xDIGITS" into

@@ -10,6 +10,7 @@
 #include <string.h>
 
 #include "cs.h"
+#include "dump_text.h"
 #include "text.h"
 
 namespace {
@@ -26,10 +27,24 @@ void put_name(SysText &t, const char *name)
 		t.bare(*name);
 }
 
-/* A value text: the dump's quoted strings stay strings, with `$` and
- * backquote made plain; everything else outside them stays one literal
- * character; blanks still separate the words. */
-void put_value(SysText &t, const char *v)
+/* One byte of a quoted string, as the shell's double quotes take it
+ * literally: `"`, `\`, `$` and backquote get a backslash. */
+void put_quoted_byte(SysText &t, char c)
+{
+	if (c == '"' || c == '\\' || c == '$' || c == '`')
+		t.escaped(c);
+	else
+		t.put(c);
+}
+
+/*
+ * A value text: the dump's quoted strings stay strings, their escapes
+ * (dump_text.h) turned back into the bytes, with `$` and backquote made
+ * plain; everything else outside them stays one literal character; blanks
+ * still separate the words.  False when a string holds a line feed: no
+ * set command takes one, and none is ever handed to the shell.
+ */
+bool put_value(SysText &t, const char *v)
 {
 	size_t n = strlen(v);
 	bool final_lf = n > 0 && v[n - 1] == '\n';
@@ -48,24 +63,24 @@ void put_value(SysText &t, const char *v)
 				t.bare(c);
 			}
 		} else if (c == '\\') {
-			/* the dump's \" and \\ stand; any other backslash is itself */
-			if (i + 1 < n && (v[i + 1] == '"' || v[i + 1] == '\\'))
-				t.escaped(v[++i]);
-			else
-				t.escaped('\\');
+			/* any other backslash is itself */
+			unsigned char byte = '\\';
+			i += dump_unescape(v + i + 1, n - i - 1, &byte);
+			if (byte == '\n')
+				return false;
+			put_quoted_byte(t, (char)byte);
 		} else if (c == '"') {
 			quoted = false;
 			t.put(c);
-		} else if (c == '$' || c == '`') {
-			t.escaped(c);
 		} else {
-			t.put(c);
+			put_quoted_byte(t, c);
 		}
 	}
 	if (quoted)
 		t.put('"');
 	if (final_lf)
 		t.put('\n');
+	return true;
 }
 
 }  // namespace
@@ -96,7 +111,8 @@ int cui_text_set_command(char *out, size_t size, char letter, const char *name, 
 	t.text("kp7cui -s -t ").put(letter).put(' ');
 	put_name(t, name);
 	t.put(' ');
-	put_value(t, value);
+	if (!put_value(t, value))
+		return TEXTCONF_LINE_FEED;
 	return t.ok() ? (int)t.len : -1;
 }
 

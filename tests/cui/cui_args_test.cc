@@ -69,15 +69,28 @@ TEST(CuiInit, FreshControlBlock)
 
 TEST(CuiInit, NumbersKeepTheLowByteWithBaseDetection)
 {
-	init_list({"kp7cui", "-d", "300", "-p", "0x10", "-f", "-t", "c"});
-	EXPECT_EQ(cui_sc->debug_level, 44);
-	EXPECT_EQ(cui_sc->port, 16);
-	init_list({"kp7cui", "-p", "010", "-d", "0", "-i", "MODEM_SQ", "0"});
-	EXPECT_EQ(cui_sc->port, 8);
-	EXPECT_EQ(cui_sc->debug_level, 0);
-	wlan_idx = 5;
-	init_list({"kp7cui", "-w", "0", "-i", "STATUS", "0"});
-	EXPECT_EQ(wlan_idx, 0);
+	/* the rule of every number: base detection, "" is 0, beyond 32 bits
+	 * stands at the limit; the low byte is kept, on every processor */
+	const struct {
+		const char *d, *p;
+		uint8_t level, port;
+	} cases[] = {
+		{"300", "0x10", 44, 16},
+		{"0", "010", 0, 8},
+		{"", "", 0, 0},
+		{"99999999999999999999", "4294967296", 255, 255},
+		{"-99999999999", "-1", 0, 255},
+	};
+	for (const auto &c : cases) {
+		init_list({"kp7cui", "-d", c.d, "-p", c.p, "-f", "-t", "c"});
+		EXPECT_EQ(cui_sc->debug_level, c.level) << c.d;
+		EXPECT_EQ(cui_sc->port, c.port) << c.p;
+	}
+	for (const char *w : {"0", "", "-0", "0x0"}) {
+		wlan_idx = 5;
+		init_list({"kp7cui", "-w", w, "-i", "STATUS", "0"});
+		EXPECT_EQ(wlan_idx, 0) << w;
+	}
 }
 
 TEST(CuiInit, TypesAndFileNames)
@@ -162,10 +175,10 @@ TEST(CuiInitDeathTest, CommandLineErrors)
 	EXPECT_USAGE_EXIT(2, "-w", "1", "-i", "N", "0");
 	EXPECT_USAGE_EXIT(2, "-w", "-1", "-i", "N", "0");
 	EXPECT_USAGE_EXIT(2, "-w", "abc", "-i", "N", "0");
-	EXPECT_USAGE_EXIT(2, "-w", "", "-i", "N", "0");
+	EXPECT_USAGE_EXIT(2, "-w", "4294967296", "-i", "N", "0");
 	EXPECT_USAGE_EXIT(2, "-d", "7x", "-f", "-t", "c");
 	EXPECT_USAGE_EXIT(2, "-d", "0x", "-f", "-t", "c");
-	EXPECT_USAGE_EXIT(2, "-d", "99999999999999999999999", "-f", "-t", "c");
+	EXPECT_USAGE_EXIT(2, "-d", " ", "-f", "-t", "c");
 	EXPECT_USAGE_EXIT(2, "-p", "x", "-i", "N", "0");
 	EXPECT_USAGE_EXIT(2, "-x", "-f", "-t", "c");
 	EXPECT_USAGE_EXIT(2, "-f", "-t");

@@ -187,7 +187,11 @@ TEST(CsCheck, Checkers)
 		 {"3", "5", "7", "-0x1"}},
 		{CsChkDhcp, {{"0", u32(0)}, {"", u32(0)}, {"2", u32(2)}}, {"1", "3", "2 "}},
 		{CsChkWanDhcp, {{"0", u32(0)}, {"1", u32(1)}, {"3", u32(3)}, {"020", u32(16)}}, {"2", "15", "17"}},
-		{CsChkUsb3gCarrierSelect, {{"123", u32(123)}, {"-1", u32(0xffffffffu)}, {"", u32(0)}, {"99999999999", u32(0x7fffffff)}},
+		/* the dump's unsigned form of a negative number is that number */
+		{CsChkUsb3gCarrierSelect,
+		 {{"123", u32(123)}, {"-1", u32(0xffffffffu)}, {"", u32(0)}, {"99999999999", u32(0x7fffffff)},
+		  {"-5", u32(0xfffffffbu)}, {"4294967291", u32(0xfffffffbu)}, {"2147483648", u32(0x80000000u)},
+		  {"0xffffffff", u32(0xffffffffu)}, {"4294967296", u32(0x7fffffff)}, {"-2147483649", u32(0x80000000u)}},
 		 {"x", "1 "}},
 		{CsChkUsb3gIdleTime,
 		 {{"1", txt("60")}, {"5", txt("300")}, {"10", txt("600")}, {"30", txt("1800")}, {"60", txt("3600")}},

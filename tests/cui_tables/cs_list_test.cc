@@ -219,14 +219,34 @@ TEST(CsList, HostNameList)
 			{{"10.0.0.5", "a\nb", "#x"}, string(illegal) + "(2)"},
 			{{"10.0.0.5", repeat('h', 256), "#x"}, string(illegal) + "(2)"},
 			{{"10.0.0.5", "pc", "note"}, string(illegal) + "(3)"},
-			{{"10.0.0.5", "pc", ""}, string(illegal) + "(3)"},
 			{{"10.0.0.5", "pc", "#a\tb"}, string(illegal) + "(3)"},
+			{{"10.0.0.5", "pc", "#a\nb"}, string(illegal) + "(3)"},
 			{{"10.0.0.5", "pc", "#" + repeat('c', 64)}, string(illegal) + "(3)"},
 			{{"10.0.0.5", "pc"}, "ERROR 8: shortarg of value"},
 		};
 		for (const Case &c : refused)
 			expect_refused(check("EASYDNS_ADD", c.values), 8, c.msg, c.msg);
 		EXPECT_EQ(check("EASYDNS_ADD", {"10.0.0.5", repeat('h', 255), "#" + repeat('c', 63)}).code, 0);
+		/* a hosts line without a comment is ordinary */
+		EXPECT_EQ(check("EASYDNS_ADD", {"10.0.0.5", "pc", ""}).code, 0);
+
+		/* the text restore takes back any comment field the file held:
+		 * no "#", up to the record's 67 characters; never a separator */
+		setenv(CS_REPLAY_ENV, "1", 1);
+		cs_easydns_t held = {{10, 0, 0, 4}, "nas", ""};
+		memcpy(held.comment, string(67, 'c').c_str(), 67);
+		expect_value(check("EASYDNS_ADD", {"10.0.0.4", "nas", string(67, 'c')}),
+			     Bytes((uint8_t *)&held, (uint8_t *)&held + sizeof(held)), "replayed comment");
+		EXPECT_EQ(check("EASYDNS_ADD", {"10.0.0.4", "nas", "storage box"}).code, 0);
+		for (const Case &c : std::vector<Case>{{{"10.0.0.5", "pc", string(68, 'c')}, string(illegal) + "(3)"},
+						      {{"10.0.0.5", "pc", "a\tb"}, string(illegal) + "(3)"},
+						      {{"10.0.0.5", "a\tb", "x"}, string(illegal) + "(2)"},
+						      {{"10.0.0.5", "", "x"}, string(illegal) + "(2)"}})
+			expect_refused(check("EASYDNS_ADD", c.values), 8, c.msg, "replay: " + c.msg);
+		/* the store's lists are held to their fields as ever */
+		expect_refused(check("WLAN_MACAC_ADDR_ADD", {"001122334455", string(21, 'c')}), 8,
+			       string(illegal) + "(2)", "replay: store list");
+		unsetenv(CS_REPLAY_ENV);
 
 		/* deletes only check the index against the file's count */
 		expect_value(check("EASYDNS_DEL", {}, 2), {}, "entry 2");

@@ -13,6 +13,10 @@
 #   box_cannot_start NAME [126|127]      NAME cannot be run: not executable, or missing
 #   box_dies_of NAME SIGNAL...           the daemon stand-in NAME dies of these signals
 #   box_reboot               power cycle
+#   box_firmware_change      the next firmware: a layout version other than the
+#                            saved backup's, factory settings, a hosts file
+#                            with its loopback line only
+#   tc_log                   the text backup's syslog lines, "FACILITY.LEVEL TEXT"
 #   descendants PID          every descendant of PID, as this machine numbers them
 #   gone PID...              true once all the processes have ended (waits up to 5 s)
 #   expect NAME ACTUAL EXPECTED     exact comparison
@@ -22,7 +26,8 @@
 #   box_sets FILE            runs FILE's lines "S ARGS..." as kp7cui -s ARGS in
 #                            the root, one shell for all; $OUT lists failures
 #   dump_words TEXT          splits a dump value into $WORDS: blanks separate,
-#                            "..." with \" and \\ escapes is one word
+#                            "..." is one word, with the escapes \" \\ \n \r
+#                            and \xHH
 #   repeat FULL [MIN]        a loop's count: FULL natively, KP7_REPEAT per cent of it
 #                            (at least MIN, default 1) where tools/test.sh reduces it
 #   modem_start TTY <SCRIPT  a simulated modem (modemsim) on the root's /dev/TTY,
@@ -107,6 +112,17 @@ box_dies_of() {
 }
 box_reboot() { "$KP7BOX" reboot "$BOX"; }
 
+box_firmware_change() {
+	local saved
+	saved=$(cat "$BOX/var/mnt/text_conf/cur_ver" 2>/dev/null) || saved=0
+	echo $((saved + 1)) >"$BOX/etc/mib_version"
+	rm -rf "$BOX/var/apmib" "$BOX/flash/apmib"
+	printf '127.0.0.1\tlocalhost.localdomain\tlocalhost\n' >"$BOX/var/mnt/etc/hosts"
+	box_reboot
+}
+
+tc_log() { box_log | sed -n 's/^.* \(daemon\.[a-z]*\) textconfig\[[0-9]*\]: /\1 /p'; }
+
 descendants() {
 	local c
 	for c in $(cat /proc/"$1"/task/*/children 2>/dev/null); do
@@ -187,7 +203,13 @@ dump_words() {
 	for ((i = 0; i < ${#s}; i++)); do
 		c=${s:i:1}
 		if ((esc)); then
-			w+=$c esc=0
+			case $c in
+			n) w+=$'\n' ;;
+			r) w+=$'\r' ;;
+			x) printf -v c "\\x${s:i+1:2}" && i=$((i + 2)) && w+=$c ;;
+			*) w+=$c ;;
+			esac
+			esc=0
 		elif ((inq)); then
 			case $c in
 			\\) esc=1 ;;

@@ -146,6 +146,22 @@ TEST(TextCommand, HostileCharactersEscaped)
 	EXPECT_EQ(command('c', "A;reboot", "0 1\n"), "kp7cui -s -t c A\\;reboot 0 1\n");
 }
 
+/* A line feed in a string is a value no set command takes: the line is
+ * refused rather than handed to the shell.  What is not one of the dump's
+ * escapes is a backslash of its own. */
+TEST(TextCommand, DumpEscapes)
+{
+	for (const char *v : {"0 \"a\\nOP_MODE 0 5\"\n", "0 \"\\x0a\"\n", "0 \"\\x0A\"", "1 a \"b\" \"c\\n\"\n"})
+		EXPECT_EQ(cui_text_set_command(nullptr, 0, 'c', "N", v), TEXTCONF_LINE_FEED) << v;
+	EXPECT_EQ(command('c', "N", "0 \"\\r\\x01\\x7f\"\n"), "kp7cui -s -t c N 0 \"\r\x01\x7f\"\n");
+	EXPECT_EQ(command('c', "N", "0 \"\\x24(id)\\x60\\x22\\x5c\"\n"),
+		  "kp7cui -s -t c N 0 \"\\$(id)\\`\\\"\\\\\"\n");
+	EXPECT_EQ(command('c', "N", "0 \"\\x00\\x4\\xg1\\t\"\n"),
+		  "kp7cui -s -t c N 0 \"\\\\x00\\\\x4\\\\xg1\\\\t\"\n");
+	/* outside a string there are no escapes: the dump writes none there */
+	EXPECT_EQ(command('c', "N", "0 a\\nb\n"), "kp7cui -s -t c N 0 a\\\\nb\n");
+}
+
 TEST(TextCommand, NeverCut)
 {
 	/* the worst line: every character doubles */
@@ -216,27 +232,60 @@ const ShellCase SHELL_CASES[] = {
 	{"0 1  2\n", "[0][1][2]"},
 };
 
-TEST(TextCommand, ShellsPassTheDumpWords)
+/* The shells at hand, as command lines; none skips the test. */
+std::vector<std::string> shells()
 {
-	const char *shells[] = {"/bin/dash", "/usr/bin/dash", "/bin/bash", "/usr/bin/busybox"};
-	int tried = 0;
-	for (const char *shell : shells) {
+	std::vector<std::string> found;
+	for (const char *shell : {"/bin/dash", "/usr/bin/dash", "/bin/bash", "/usr/bin/busybox"}) {
 		std::string sh = shell;
 		if (sh.find("busybox") != std::string::npos)
 			sh += " sh";
 		else if (sh.find("bash") != std::string::npos)
 			sh += " --posix";
-		if (access(shell, X_OK) != 0)
-			continue;
-		tried++;
+		if (access(shell, X_OK) == 0)
+			found.push_back(sh);
+	}
+	return found;
+}
+
+TEST(TextCommand, ShellsPassTheDumpWords)
+{
+	std::vector<std::string> found = shells();
+	if (found.empty())
+		GTEST_SKIP() << "no shell to try";
+	for (const std::string &sh : found) {
 		for (const ShellCase &c : SHELL_CASES) {
 			std::string cmd = command('c', "N", c.value);
 			EXPECT_EQ(words_through(sh, cmd), std::string("[-s][-t][c][N]") + c.words)
 				<< sh << ": " << c.value;
 		}
 	}
-	if (!tried)
+}
+
+/* Every byte a text can hold but the line feed, written as the dump
+ * writes it, reaches kp7cui as that byte, in every shell and locale. */
+TEST(TextCommand, EveryByteThroughTheShells)
+{
+	std::string escaped, raw;
+	for (int b = 1; b < 256; b++) {
+		if (b == '\n')
+			continue;
+		char hex[8];
+		snprintf(hex, sizeof(hex), "\\x%02x", b);
+		escaped += b == '"' ? "\\\"" : b == '\\' ? "\\\\" : b == '\r' ? "\\r" :
+			   (b < 0x20 && b != '\t') || b == 0x7f ? hex : std::string(1, (char)b);
+		raw += (char)b;
+	}
+	std::string cmd = command('c', "N", ("3 \"" + escaped + "\" \"\"\n").c_str());
+	std::vector<std::string> found = shells();
+	if (found.empty())
 		GTEST_SKIP() << "no shell to try";
+	for (const char *locale : {"C", "C.UTF-8"}) {
+		setenv("LC_ALL", locale, 1);
+		for (const std::string &sh : found)
+			EXPECT_EQ(words_through(sh, cmd), "[-s][-t][c][N][3][" + raw + "][]") << sh << " " << locale;
+	}
+	unsetenv("LC_ALL");
 }
 
 TEST(TextCommand, BashInUtf8Locale)
