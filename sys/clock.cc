@@ -4,6 +4,7 @@
 
 #include <errno.h>
 #include <stdlib.h>
+#include <sys/sysinfo.h>
 
 namespace {
 
@@ -93,4 +94,31 @@ const char *sys_clock_env(char *buf, size_t size)
 		return nullptr;
 	snprintf(buf, size, "%.3f", sim_now());
 	return buf;
+}
+
+double sys_clock_rate(void)
+{
+	return sim.on ? sim.rate : 1.0;
+}
+
+long long sys_elapsed_ms(void)
+{
+	return (long long)((monotonic() - sim.anchor) * sys_clock_rate() * 1000);
+}
+
+long sys_uptime(void)
+{
+	if (sys_sandboxed()) {
+		char text[64];
+		ssize_t n = sys_read_file("/proc/uptime", text, sizeof(text) - 1);
+		if (n > 0) {
+			text[n] = '\0';
+			char *end;
+			double up = strtod(text, &end);
+			if (end != text && up >= 0 && up < 1e15)
+				return (long)up;
+		}
+	}
+	struct sysinfo si;
+	return sysinfo(&si) < 0 ? -1 : si.uptime;
 }

@@ -97,6 +97,28 @@ int sys_tcgetattr(int fd, struct termios *t);
 int sys_tcsetattr(int fd, int when, const struct termios *t);
 int sys_tcflush(int fd, int queue);
 
+/* Waits until `fd` has input, at most `usec` microseconds of simulated
+ * time: 1 when it has, 0 on the time-out, -1 on an error. */
+int sys_wait_readable(int fd, unsigned long usec);
+
+/* ---- network and the wireless driver ---- */
+
+int sys_socket(int domain, int type, int protocol);
+
+/*
+ * One request of the wireless driver (a wireless-extensions ioctl on a
+ * socket).  Under a root the driver is files of the root:
+ * DIR/proc/.wireless/IFNAME/ makes IFNAME wireless, and its file REQ (the
+ * request number in four lower-case hex digits, "8b30") holds the bytes
+ * the driver copies into the request's buffer; REQ.N answers the Nth
+ * such request of this process instead, when it exists.  A request
+ * without an answer fails (EOPNOTSUPP), an interface without a directory
+ * is no wireless one (ENODEV).  Every request is appended to
+ * DIR/var/log/wireless as "SECONDS IFNAME REQ LENGTH".
+ */
+struct iwreq;
+int sys_wireless_ioctl(int fd, unsigned long req, struct iwreq *wrq);
+
 /* ---- processes (the real process table, see sys_procfs) ---- */
 
 int sys_kill(pid_t pid, int sig);
@@ -161,5 +183,11 @@ time_t sys_time(void);
 unsigned sys_sleep(unsigned seconds);
 /* Sleeps `usec` microseconds of simulated time. */
 void sys_usleep(unsigned long usec);
+/* Simulated milliseconds since the program started (never goes back). */
+long long sys_elapsed_ms(void);
+
+/* Seconds since the system booted, or -1.  Under a root: the first number
+ * of the root's /proc/uptime when it has one. */
+long sys_uptime(void);
 
 #endif

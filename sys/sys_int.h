@@ -12,6 +12,9 @@
  * child's clock starts where ours stands; null on the real clock. */
 const char *sys_clock_env(char *buf, size_t size);
 
+/* Simulated seconds per real second: 1 on the real clock. */
+double sys_clock_rate(void);
+
 /* sys_read_file() of a path already made real (or never under the root). */
 ssize_t sys_read_real(const char *real, void *buf, size_t size);
 
