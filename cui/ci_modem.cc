@@ -191,6 +191,7 @@ int CiModemSignalQuality(cui_soft_t *sc, int argc, char **argv)
 	if (rc)
 		return rc;
 	cui_trace("answer [%s]\n", answer);
+	cui_trace("p [%s]\n", answer);
 	int level;
 	if (!ci_quality_level(answer, &level)) {
 		cui_trace("%s can't get quality\n", __func__);
