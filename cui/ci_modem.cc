@@ -181,16 +181,29 @@ bool ci_quality_level(const char *word, int *level)
 	return true;
 }
 
+namespace {
+
+/* A report's dialogue: its trace, the command, the answer word traced. */
+int modem_query(cui_soft_t *sc, const char *report, const char *command, const char *prefix,
+		char *answer)
+{
+	cui_trace("%s\n", report);
+	int rc = CiModemSendAtCommand(sc, command, prefix, answer);
+	if (rc == 0)
+		cui_trace("answer [%s]\n", answer);
+	return rc;
+}
+
+}  // namespace
+
 int CiModemSignalQuality(cui_soft_t *sc, int argc, char **argv)
 {
 	(void)argc;
 	(void)argv;
-	cui_trace("CiModemSignalQuality\n");
 	char answer[CI_ANSWER_SIZE];
-	int rc = CiModemSendAtCommand(sc, "AT+CSQ\r\n", "+CSQ:", answer);
+	int rc = modem_query(sc, __func__, "AT+CSQ\r\n", "+CSQ:", answer);
 	if (rc)
 		return rc;
-	cui_trace("answer [%s]\n", answer);
 	cui_trace("p [%s]\n", answer);
 	int level;
 	if (!ci_quality_level(answer, &level)) {
@@ -206,14 +219,11 @@ int CiModemCnum(cui_soft_t *sc, int argc, char **argv)
 {
 	(void)argc;
 	(void)argv;
-	cui_trace("CiModemCnum\n");
 	char answer[CI_ANSWER_SIZE];
-	int rc = CiModemSendAtCommand(sc, "AT+CNUM\r\n", "+CNUM:", answer);
-	if (rc)
-		return rc;
-	cui_trace("answer [%s]\n", answer);
-	puts(answer);
-	return 0;
+	int rc = modem_query(sc, __func__, "AT+CNUM\r\n", "+CNUM:", answer);
+	if (rc == 0)
+		puts(answer);
+	return rc;
 }
 
 namespace {
