@@ -1,4 +1,4 @@
-/* The parsers of other programs' files and answers. */
+/* The parsers of the routing table and of the modem's answers. */
 #include <gtest/gtest.h>
 #include <stdio.h>
 #include <string.h>
@@ -77,44 +77,4 @@ TEST(ModemAnswer, SignalLevels)
 	for (const char *bad : {"1a", "", "x", "18 ", "08"})
 		EXPECT_FALSE(ci_quality_level(bad, &level)) << bad;
 	EXPECT_EQ(level, -1);
-}
-
-TEST(IfStats, NamesAliasesAndWidths)
-{
-	const std::string dev =
-		"Inter-|   Receive   |  Transmit\n"
-		" face |bytes    packets errs drop fifo frame compressed multicast|bytes packets\n"
-		"  eth0:1: 9 9 9 9 9 9 9 9 9 9 9 9 9 9 9 9\n"
-		"eth0:12:x 1 2 3\n"
-		"  eth0:100 7 4294967301 3 4 5 6 8 200 9 10 11 12 13 14 15\n";
-	CiIfStats st;
-	memset(&st, 0, sizeof(st));
-	FILE *f = text(dev);
-	ASSERT_EQ(ci_parse_ifstats(f, "eth0", &st), 0);
-	fclose(f);
-	EXPECT_EQ(st.c[CI_RX_BYTES], 100u);
-	EXPECT_EQ(st.c[CI_RX_PACKETS], 7u);
-	EXPECT_EQ(st.c[CI_RX_ERRORS], 5u) << "32 bits wide";
-	EXPECT_EQ(st.c[CI_RX_MULTICAST], 8u);
-	EXPECT_EQ(st.c[CI_TX_BYTES], 200u);
-	EXPECT_EQ(st.c[CI_TX_PACKETS], 9u);
-	EXPECT_EQ(st.c[CI_TX_COMPRESSED], 15u);
-
-	memset(&st, 0, sizeof(st));
-	f = text(dev);
-	ASSERT_EQ(ci_parse_ifstats(f, "eth0:1", &st), 0);
-	fclose(f);
-	EXPECT_EQ(st.c[CI_RX_PACKETS], 9u);
-	/* "eth0:12:x": an alias name, counters that are not numbers */
-	memset(&st, 0, sizeof(st));
-	f = text(dev);
-	ASSERT_EQ(ci_parse_ifstats(f, "eth0:12", &st), 0);
-	fclose(f);
-	EXPECT_EQ(st.c[CI_RX_BYTES], 0u);
-	f = text(dev);
-	EXPECT_EQ(ci_parse_ifstats(f, "eth", &st), -1);
-	fclose(f);
-	f = text("only one header line\n");
-	EXPECT_EQ(ci_parse_ifstats(f, "eth0", &st), -1);
-	fclose(f);
 }
