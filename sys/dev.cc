@@ -1,10 +1,9 @@
-/* Drivers, terminals and sockets: device descriptors opened with sys_open(). */
+/* Drivers and terminals: device descriptors opened with sys_open(). */
 #include "sys.h"
 #include "sys_int.h"
 
 #include <poll.h>
 #include <sys/ioctl.h>
-#include <sys/socket.h>
 
 int sys_ioctl(int fd, unsigned long req, void *arg)
 {
@@ -34,9 +33,4 @@ int sys_wait_readable(int fd, unsigned long usec)
 	struct pollfd p = {fd, POLLIN, 0};
 	int n = poll(&p, 1, timeout);
 	return n < 0 ? -1 : n > 0;
-}
-
-int sys_socket(int domain, int type, int protocol)
-{
-	return socket(domain, type | SOCK_CLOEXEC, protocol);
 }

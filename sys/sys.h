@@ -101,24 +101,6 @@ int sys_tcflush(int fd, int queue);
  * time: 1 when it has, 0 on the time-out, -1 on an error. */
 int sys_wait_readable(int fd, unsigned long usec);
 
-/* ---- network and the wireless driver ---- */
-
-int sys_socket(int domain, int type, int protocol);
-
-/*
- * One request of the wireless driver (a wireless-extensions ioctl on a
- * socket).  Under a root the driver is files of the root:
- * DIR/proc/.wireless/IFNAME/ makes IFNAME wireless, and its file REQ (the
- * request number in four lower-case hex digits, "8b30") holds the bytes
- * the driver copies into the request's buffer; REQ.N answers the Nth
- * such request of this process instead, when it exists.  A request
- * without an answer fails (EOPNOTSUPP), an interface without a directory
- * is no wireless one (ENODEV).  Every request is appended to
- * DIR/var/log/wireless as "SECONDS IFNAME REQ LENGTH".
- */
-struct iwreq;
-int sys_wireless_ioctl(int fd, unsigned long req, struct iwreq *wrq);
-
 /* ---- processes (the real process table, see sys_procfs) ---- */
 
 int sys_kill(pid_t pid, int sig);
@@ -189,5 +171,24 @@ long long sys_elapsed_ms(void);
 /* Seconds since the system booted, or -1.  Under a root: the first number
  * of the root's /proc/uptime when it has one. */
 long sys_uptime(void);
+
+/* ---- sockets and the wireless driver ---- */
+
+/* socket(2), close-on-exec, so that no command inherits it. */
+int sys_socket(int domain, int type, int protocol);
+
+/*
+ * One request of the wireless driver (a wireless-extensions ioctl on a
+ * socket).  Under a root the driver is files of the root:
+ * DIR/proc/.wireless/IFNAME/ makes IFNAME wireless, and its file REQ (the
+ * request number in four lower-case hex digits, "8b30") holds the bytes
+ * the driver copies into the request's buffer; REQ.N answers the Nth
+ * such request of this process instead, when it exists.  A request
+ * without an answer fails (EOPNOTSUPP), an interface without a directory
+ * is no wireless one (ENODEV).  Every request is appended to
+ * DIR/var/log/wireless as "SECONDS IFNAME REQ LENGTH".
+ */
+struct iwreq;
+int sys_wireless_ioctl(int fd, unsigned long req, struct iwreq *wrq);
 
 #endif

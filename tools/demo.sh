@@ -164,6 +164,44 @@ cat -A "$box/etc/ppp/mdmprobe.err"
 kill $sims
 wait
 
+step "syscheck: a simulated hour of the router in half a minute, told by the root's records"
+if [ -d "$box/var/sandbox" ]; then
+	for s in "WAN_DHCP 16" "USB3G_CONN_TYPE 0" "KP7_PING_MONITOR_ENABLE 1" \
+		"KP7_PING_MONITOR_INTERVAL 300" "KP7_PING_MONITOR_TARGET1_HOST no.such.host"; do
+		"$kp7box" run "$box" flash set $s >/dev/null
+	done
+	# the USB host drivers are loaded
+	printf 'ohci_hcd 20000 0\nehci_hcd 30000 0\n' >"$box/var/sandbox/lsmod.out"
+	printf '  iProduct 3 ohci_hcd\n  iProduct 3 ehci_hcd\n' >"$box/var/sandbox/lsusb.out"
+	: >"$box/var/log/messages"
+	KP7_TIME_START=$(date -d 'today 08:00' +%s) KP7_TIME_RATE=120 setsid "$kp7box" run "$box" \
+		sh -c '(boa &); (wanctl -t 16 -c 1 -x &); exec syscheck' >"$box/tmp/syscheck.out" 2>&1 &
+	job=$!
+	in_root() { for p in $(pgrep -s "$job"); do [ "$(cat /proc/"$p"/comm 2>/dev/null)" = "$1" ] && echo "$p"; done; }
+	sleep 4
+	echo "  08:08 boa is killed"
+	kill -KILL $(in_root boa)
+	sleep 4
+	echo "  08:16 pppd's ip-up marks the link, and asks for PPP supervision"
+	touch "$box/var/ppp/link" "$box/var/ppp_check"
+	sleep 4
+	echo "  08:24 the ping monitor is started (its host does not answer)"
+	touch "$box/var/ppp_ping_start"
+	sleep 18
+	kill "$job"
+	wait "$job" 2>/dev/null
+	echo "-- syslog, syscheck's lines"
+	grep ' syscheck\[' "$box/var/log/messages" | cut -c8- || true
+	echo "-- what syscheck printed"
+	grep -v '^ Wait IPCP' "$box/tmp/syscheck.out" || true
+	echo "-- signals the sibling daemons got"
+	cat "$box/var/log/signals" 2>/dev/null || true
+	printf -- '-- counters: PPP connections %s, ping monitor failures %s\n' \
+		"$(cat "$box/var/stat/ppp_connect" 2>/dev/null)" "$(cat "$box/var/fact/ppp_ping_fail" 2>/dev/null)"
+else
+	echo "(this sandbox has no sibling daemons yet)"
+fi
+
 step "status reports (kp7cui -i) from the simulated wireless driver, the run's own links, leases and a modem"
 # The driver's answers are files of the root (platform/sandbox/README.md),
 # its records made from fields by kp7rec.
@@ -196,7 +234,7 @@ run kp7cui -d 3 -i WLAN_CLIENT 2
 # udhcpd, a stand-in daemon in the run's PID namespace, writes its leases on SIGUSR1
 "$kp7box" run "$box" sh -c 'udhcpd & sleep 0.2; kp7cui -i DHCP_CLIENT 0'
 printf 'the command and the signal: %s / %s\n' "$(grep '^kill' "$box/var/log/commands")" \
-	"$(cat "$box/var/log/signals")"
+	"$(grep udhcpd "$box/var/log/signals")"
 printf '%s\n' 'cmd AT+CSQ' 'line +CSQ: 18,99' 'line OK' 'cmd AT+CNUM' \
 	'line +CNUM: "","+819012345678",145' 'line OK' >"$box/tmp/modem.script"
 printf '19d2:0016\n' >"$box/var/usb3g.tty_id"
@@ -206,6 +244,7 @@ run kp7cui -i MODEM_SQ 0
 run kp7cui -i MODEM_CNUM 0
 kill $sims
 wait
+rm -f "$box/var/ppp/link" # the PPP link is down: the modem's own state shows
 printf 'dial\n' >"$box/var/usb3g.stat"
 printf 'auth_success\n' >"$box/var/ppp_stat"
 run kp7cui -i MODEM_STATUS 0
