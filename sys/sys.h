@@ -191,4 +191,20 @@ int sys_socket(int domain, int type, int protocol);
 struct iwreq;
 int sys_wireless_ioctl(int fd, unsigned long req, struct iwreq *wrq);
 
+/* ---- flash block devices and the firmware writer's signals (blockdev.cc) ---- */
+
+/* Size in bytes of an open device or file (its end), or -1. */
+long long sys_dev_size(int fd);
+/* Everything written reaches the devices. */
+void sys_sync(void);
+/* The calling process leads a process group of its own. */
+int sys_setpgrp(void);
+/*
+ * True when signals sent to the system's first processes can only reach
+ * a sandbox: always on the router (no KP7_ROOT); under a root only when
+ * this process is not in the machine's initial PID namespace, i.e. runs
+ * inside "kp7box run".  The firmware writer stops pids 1 to 7.
+ */
+bool sys_signals_contained(void);
+
 #endif

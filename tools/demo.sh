@@ -108,6 +108,71 @@ printf 'commands the restore ran: %s, e.g.\n' "$(($(wc -l <"$box/var/log/command
 tail -n +$((lines + 1)) "$box/var/log/commands" | grep -E 'WLAN_SSID 0|HOST_NAME|PORTFW|-f -t' || true
 printf 'firmware commands a setting ran: %s\n' "$(cat "$box/var/log/standins" 2>/dev/null | wc -l)"
 grep textconfig "$box/var/log/messages" || true
+step "automatic firmware update: an image made with fwimg, served on loopback, the real wget in the root"
+fw=$(mktemp -d /tmp/kp7-demo-fw.XXXXXX)
+head -c 200000 /dev/urandom >"$fw/kernel"
+head -c 4000 /dev/urandom >"$fw/web"
+head -c 100000 /dev/urandom >"$fw/rootfs"
+run kp7cui -s -t d HOST_NAME 0 from-the-image
+run mibtool export def /tmp/def.mib
+mv "$box/tmp/def.mib" "$fw/def.mib"
+mkdir "$fw/www"
+"$top/build/bin/fwimg" "$fw/www/fw.bin" firmware "$fw/kernel" 0x20000 web "$fw/web" 0x10000 \
+	rootfs "$fw/rootfs" config "$fw/def.mib" 6G 01 COMPCS
+echo "v2.02.51(ZT001)" >"$fw/www/fw.ver"
+ls -l "$fw/www"
+"$top/build/bin/kp7httpd" "$fw/www" "$fw/port" >"$fw/requests" &
+httpd=$!
+while [ ! -s "$fw/port" ]; do sleep 0.1; done
+url=http://127.0.0.1:$(cat "$fw/port")/fw.bin
+"$kp7box" add-tool "$box" wget
+run flash set AUTO_FIRMUP_URL "$url"
+run flash set AUTO_FIRMUP_WEEK 0x40
+run flash set AUTO_FIRMUP_HOUR 3
+run flash set AUTO_FIRMUP_MIN 0
+run flash set AUTO_FIRMUP_ENABLE 1
+: >"$box/tmp/ntp_tmp"
+
+step "romfetch from Sunday 02:59:40 on a clock 20 times as fast, beside sibling daemons: due at 03:00 on Sundays"
+echo TERM >"$box/var/sandbox/stationmap.die"
+echo TERM >"$box/var/sandbox/pppd.die"
+lines=$(wc -l <"$box/var/log/commands")
+: >"$box/var/log/standins"
+env -u http_proxy -u https_proxy KP7_SHARE_NET=1 KP7_TIME_RATE=20 \
+	KP7_TIME_START="$(date -u -d '2024-01-07 02:59:40' +%s)" "$kp7box" run "$box" sh -c \
+	'(boa &); (wanctl -t 16 -c 1 -x &); (stationmap -s 12345 &); (pppd &); exec romfetch' &
+upd=$!
+for _ in $(seq 600); do
+	grep -qx reboot "$box/var/log/standins" 2>/dev/null && break
+	sleep 0.1
+done
+sleep 0.5
+kill "$upd"
+wait "$upd" 2>/dev/null || true
+kill "$httpd"
+printf '\n(romfetch printed the lines above; it waits for the reboot, the sandbox ended it)\n'
+echo "requests the server saw:"
+cat "$fw/requests"
+echo "syslog:"
+grep -E 'romfetch|logger' "$box/var/log/messages"
+echo "commands romfetch ran (the stop sequence once, then the writes):"
+tail -n +$((lines + 1)) "$box/var/log/commands" | grep -v '^flash get'
+echo "signals the sibling daemons caught (the others were killed with -9):"
+cat "$box/var/log/signals"
+echo "stand-ins called:"
+grep -v '^wget ' "$box/var/log/standins" | tr '\n' ';'
+echo
+
+step "the flash files: FIRMWARE at 0x20000 and WEB at 0x10000 of mtdblock0 (headers included), ROOTFS payload at 0 of mtdblock1"
+od -A x -t x1 -j $((0x20000)) -N 32 "$box/dev/mtdblock0"
+od -A x -t x1 -j $((0x10000)) -N 16 "$box/dev/mtdblock0"
+od -A x -t x1 -N 16 "$box/dev/mtdblock1"
+cmp -n $((16 + 200002)) "$fw/www/fw.bin" "$box/dev/mtdblock0" $((0)) $((0x20000)) && echo "mtdblock0 holds the FIRMWARE section byte for byte"
+cmp -n 100002 "$fw/www/fw.bin" "$box/dev/mtdblock1" $((200018 + 4017 + 16)) 0 && echo "mtdblock1 holds the ROOTFS payload byte for byte"
+echo "settings saved as text before the writes: $(ls "$box/var/mnt/text_conf" | tr '\n' ' ')"
+run kp7cui -g -t d HOST_NAME 0
+rm -rf "$fw"
+
 step "the modem AT tools against simulated USB modems (pseudo-terminals behind /dev/ttyUSB0 and 1)"
 cat >"$box/tmp/modem.script" <<'EOF'
 cmd ATI

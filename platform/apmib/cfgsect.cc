@@ -51,25 +51,28 @@ bool cfg_valid_sig(const char *sig)
 	return false;
 }
 
-int cfg_pack(const uint8_t *file, size_t len, const char *tag, int version, const char *sig,
-	     std::vector<uint8_t> &out, const char **why)
+int cfg_block(const uint8_t *file, size_t len, const char *tag, int version,
+	      std::vector<uint8_t> &block, const char **why)
 {
 	if (strlen(tag) != 2 || !cfg_find_tag(tag))
 		return *why = "unknown tag", -1;
-	if (!cfg_valid_sig(sig))
-		return *why = "unknown section signature", -1;
 	if (version < 0 || version > 99)
 		return *why = "version must be 00 to 99", -1;
 	size_t payload = len + 1;
 	if (payload > 0xffff)
 		return *why = "settings file too large", -1;
-	std::vector<uint8_t> block(CFG_BLOCK_HEADER);
+	block.assign(CFG_BLOCK_HEADER, 0);
 	memcpy(block.data(), tag, 2);
 	block[2] = (uint8_t)('0' + version / 10);
 	block[3] = (uint8_t)('0' + version % 10);
 	put_be16(&block[4], (uint16_t)payload);
 	block.insert(block.end(), file, file + len);
 	block.push_back((uint8_t)-byte_sum(file, len));
+	return 0;
+}
+
+void cfg_section(const std::vector<uint8_t> &block, const char *sig, std::vector<uint8_t> &out)
+{
 	std::vector<uint8_t> comp;
 	mib_encode(block.data(), block.size(), comp);
 	/* the reader sizes its buffer comp_rate * comp_len */
@@ -79,6 +82,17 @@ int cfg_pack(const uint8_t *file, size_t len, const char *tag, int version, cons
 	put_be16(&out[6], (uint16_t)rate);
 	put_be32(&out[8], (uint32_t)comp.size());
 	out.insert(out.end(), comp.begin(), comp.end());
+}
+
+int cfg_pack(const uint8_t *file, size_t len, const char *tag, int version, const char *sig,
+	     std::vector<uint8_t> &out, const char **why)
+{
+	if (!cfg_valid_sig(sig))
+		return *why = "unknown section signature", -1;
+	std::vector<uint8_t> block;
+	if (cfg_block(file, len, tag, version, block, why) < 0)
+		return -1;
+	cfg_section(block, sig, out);
 	return 0;
 }
 

@@ -29,6 +29,14 @@ struct CfgTag {
 const CfgTag *cfg_find_tag(const char *tag);
 bool cfg_valid_sig(const char *sig);
 
+/* The decoded block around a settings file: header, the file, the byte
+ * that balances the sum; 0, or -1 with a reason. */
+int cfg_block(const uint8_t *file, size_t len, const char *tag, int version,
+	      std::vector<uint8_t> &block, const char **why);
+
+/* A section (6-character signature `sig`) around a block, compressed. */
+void cfg_section(const std::vector<uint8_t> &block, const char *sig, std::vector<uint8_t> &out);
+
 /* Builds a section around a settings file; 0, or -1 with a reason. */
 int cfg_pack(const uint8_t *file, size_t len, const char *tag, int version, const char *sig,
 	     std::vector<uint8_t> &out, const char **why);

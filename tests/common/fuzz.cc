@@ -1,5 +1,5 @@
 /*
- * utl_fuzz TARGET: feeds mutants of the target's seed inputs to it until
+ * A fuzz binary (utl_fuzz, upd_fuzz, ...) run as PROG TARGET: feeds mutants of the target's seed inputs to it until
  * the time is up (KP7_FUZZ_SECONDS, default 3), from a fixed seed
  * (KP7_FUZZ_SEED, default 1) so that a run can be repeated.  A failing
  * input is saved under /tmp and named on standard error.  Crashes and
@@ -96,7 +96,7 @@ int main(int argc, char **argv)
 		if (argc == 2 && !strcmp(argv[1], t.name))
 			target = &t;
 	if (!target) {
-		fprintf(stderr, "usage: utl_fuzz TARGET  (targets:");
+		fprintf(stderr, "usage: %s TARGET  (targets:", argv[0]);
 		for (const FuzzTarget &t : fuzz_targets())
 			fprintf(stderr, " %s", t.name);
 		fprintf(stderr, ")\n");

@@ -2,8 +2,8 @@
  * request head is read and handed to the test's responder, which writes
  * whatever it likes (a proper answer, garbage, nothing) and returns; the
  * connection is then closed. */
-#ifndef KP7_TESTS_UTL_HTTP_SERVER_H
-#define KP7_TESTS_UTL_HTTP_SERVER_H
+#ifndef KP7_TESTS_COMMON_HTTP_SERVER_H
+#define KP7_TESTS_COMMON_HTTP_SERVER_H
 
 #include <atomic>
 #include <functional>
