@@ -100,7 +100,7 @@ struct cui_command_t {
 	uint8_t command;	/* CUI_CMD_* */
 	const char *name;	/* in the command-line trace: "SET" */
 	const char *trace;	/* the handler's trace line; nullptr: it traces itself */
-	cui_handler_t *handler;	/* nullptr: not in this build */
+	cui_handler_t *handler;
 	uint8_t set_types;	/* bit per accepted set_type; 0: no -t needed */
 	bool operation;		/* needs one -o s or -o l */
 	uint8_t operands;	/* CUI_OPERANDS_* */
@@ -156,7 +156,7 @@ cui_handler_t cui_flush;	/* -f: write a settings set to flash */
 cui_handler_t cui_load;		/* -l: factory defaults or a settings file */
 cui_handler_t cui_set;
 cui_handler_t cui_get;
-cui_handler_t cui_info;		/* not in this build yet */
+cui_handler_t cui_info;		/* -i: the status reports (ci.h) */
 cui_handler_t cui_text_config;
 
 /* ---- settings store (cui_store.cc) ---- */

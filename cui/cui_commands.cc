@@ -19,8 +19,8 @@ const cui_command_t CUI_COMMANDS[CUI_COMMAND_COUNT] = {
 	/* its trace adds " getall 0" or " getall 1" */
 	{'g', CUI_CMD_GET, "GET", "cui_get", cui_get, TYPE_CD, false, CUI_OPERANDS_ALL_OR_NAME_INDEX,
 	 BAD_TYPE, " [-g] [-t c | d] [-a | name index]"},
-	/* the status reports: not in this build yet */
-	{'i', CUI_CMD_INFO, "INFO", "cui_info", nullptr, 0, false, CUI_OPERANDS_NAME_INDEX,
+	/* the status reports */
+	{'i', CUI_CMD_INFO, "INFO", "cui_info", cui_info, 0, false, CUI_OPERANDS_NAME_INDEX,
 	 "invalid argument", " [-i] [-p ttyUSB port] name index"},
 	{'l', CUI_CMD_LOAD, "LOAD", "cui_load", cui_load, TYPE_DF, false, CUI_OPERANDS_NONE,
 	 BAD_TYPE, " [-l] [-t d | filename]"},

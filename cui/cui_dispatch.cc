@@ -1,7 +1,6 @@
 /* From the parsed command line to the handler, and its result to the caller. */
 #include "cui.h"
 
-#include <ctype.h>
 #include <errno.h>
 #include <stdarg.h>
 #include <stdio.h>
@@ -13,9 +12,6 @@ namespace {
 /* Trace names, indexed by the field's value. */
 constexpr const char *SET_TYPE_NAMES[] = {"None", "CURRENT", "DEFAULT", "FILE"};
 constexpr const char *OPERATION_NAMES[] = {"", "SAVE", "", "LOAD"};
-
-/* a status no real command returns */
-constexpr int NOT_AVAILABLE = 38;
 
 template <size_t N>
 const char *name_of(const char *const (&names)[N], uint8_t value, const char *other)
@@ -29,18 +25,6 @@ void trace_operands(const cui_soft_t *sc, int argc, char **argv)
 	for (int i = sc->n_arg; i < argc; i++)
 		printf("%s ", argv[i]);
 	printf("\n");
-}
-
-/* A command this build does not have yet: it says so and fails. */
-int not_available(const cui_command_t *c)
-{
-	char what[16];
-	size_t n = 0;
-	for (; c->name[n] && n + 1 < sizeof(what); n++)
-		what[n] = (char)tolower((unsigned char)c->name[n]);
-	what[n] = '\0';
-	fprintf(stderr, "kp7cui: the %s command is not available in this build\n", what);
-	return NOT_AVAILABLE;
 }
 
 /* NAME INDEX must be there for a command whose operands begin with them;
@@ -68,8 +52,6 @@ int run(cui_soft_t *sc, int argc, char **argv)
 	/* the parser lets no unknown command through; stay safe regardless */
 	if (!c)
 		return 2;
-	if (!c->handler)
-		return not_available(c);
 	int result = prepare(sc, c, argc, argv);
 	return result ? result : c->handler(sc, argc, argv);
 }

@@ -4,7 +4,9 @@
 #include "sys_int.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <sys/select.h>
+#include <sys/sysinfo.h>
 
 namespace {
 
@@ -61,4 +63,31 @@ void sys_clock_export(void)
 	/* Put in once; again only if someone else set or removed it since. */
 	if (getenv("KP7_TIME_START") != entry + name)
 		putenv(entry);
+}
+
+double sys_clock_rate(void)
+{
+	return sim.on ? sim.rate : 1.0;
+}
+
+long long sys_elapsed_ms(void)
+{
+	return (long long)((sys_base_monotonic() - sim.anchor) * sys_clock_rate() * 1000);
+}
+
+long sys_uptime(void)
+{
+	if (sys_sandboxed()) {
+		char text[64];
+		ssize_t n = sys_read_file("/proc/uptime", text, sizeof(text) - 1);
+		if (n > 0) {
+			text[n] = '\0';
+			char *end;
+			double up = strtod(text, &end);
+			if (end != text && up >= 0 && up < 1e15)
+				return (long)up;
+		}
+	}
+	struct sysinfo si;
+	return sysinfo(&si) < 0 ? -1 : si.uptime;
 }

@@ -98,6 +98,10 @@ int sys_tcgetattr(int fd, struct termios *t);
 int sys_tcsetattr(int fd, int when, const struct termios *t);
 int sys_tcflush(int fd, int queue);
 
+/* Waits until `fd` has input, at most `usec` microseconds of simulated
+ * time: 1 when it has, 0 on the time-out, -1 on an error. */
+int sys_wait_readable(int fd, unsigned long usec);
+
 /* ---- processes (the real process table, see sys_procfs) ---- */
 
 int sys_kill(pid_t pid, int sig);
@@ -170,11 +174,31 @@ void sys_usleep(unsigned long usec);
  * 0 when the time ran out, -1 with EINTR when a signal cut it short; the
  * caller's mask is back on return. */
 int sys_sleep_masked(unsigned seconds, const sigset_t *mask);
+/* Simulated milliseconds since the program started (never goes back). */
+long long sys_elapsed_ms(void);
 
-/* ---- sockets (added for syscheck's interface requests) ---- */
+/* Seconds since the system booted, or -1.  Under a root: the first number
+ * of the root's /proc/uptime when it has one. */
+long sys_uptime(void);
+
+/* ---- sockets and the wireless driver ---- */
 
 /* socket(2), close-on-exec, so that no command inherits it. */
 int sys_socket(int domain, int type, int protocol);
+
+/*
+ * One request of the wireless driver (a wireless-extensions ioctl on a
+ * socket).  Under a root the driver is files of the root:
+ * DIR/proc/.wireless/IFNAME/ makes IFNAME wireless, and its file REQ (the
+ * request number in four lower-case hex digits, "8b30") holds the bytes
+ * the driver copies into the request's buffer; REQ.N answers the Nth
+ * such request of this process instead, when it exists.  A request
+ * without an answer fails (EOPNOTSUPP), an interface without a directory
+ * is no wireless one (ENODEV).  Every request is appended to
+ * DIR/var/log/wireless as "SECONDS IFNAME REQ LENGTH".
+ */
+struct iwreq;
+int sys_wireless_ioctl(int fd, unsigned long req, struct iwreq *wrq);
 
 /* ---- flash block devices and the firmware writer's signals (blockdev.cc) ---- */
 

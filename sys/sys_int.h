@@ -13,6 +13,9 @@
  * however often it is called. */
 void sys_clock_export(void);
 
+/* Simulated seconds per real second: 1 on the real clock. */
+double sys_clock_rate(void);
+
 /* sys_read_file() of a path already made real (or never under the root). */
 ssize_t sys_read_real(const char *real, void *buf, size_t size);
 

@@ -267,4 +267,51 @@ else
 	echo "(this sandbox has no sibling daemons yet)"
 fi
 
+step "status reports (kp7cui -i) from the simulated wireless driver, the run's own links, leases and a modem"
+# The driver's answers are files of the root (platform/sandbox/README.md),
+# its records made from fields by kp7rec.
+rec=$top/build/bin/kp7rec
+w=$box/proc/.wireless
+"$rec" stations \
+	'aid=1,mac=3c:22:fb:10:00:01,tx=18230,rx=20117,timer=452300,flags=0x04,rate=0x87,net=0x0a,ht=3' \
+	'aid=2,mac=a4:5e:60:10:00:02,tx=3120,rx=2998,timer=98100,flags=0x0c,rate=108,net=0x03' \
+	'aid=3,mac=00:1a:2b:10:00:03,tx=412,rx=530,timer=1200,flags=0x04,rate=11,net=0x01' >"$w/wlan0/8b30"
+"$rec" count 3 >"$w/wlan0/8b31"
+"$rec" scan \
+	'bssid=00:e0:4c:81:96:c1,cap=0x10,security=0x40000000,channel=6,rssi=78,type=11,ssid=KP7-Router' \
+	'bssid=10:6f:3f:20:11:02,cap=0x10,security=0x40004000,channel=1,rssi=41,type=10,ssid=cafe corner' \
+	'bssid=c8:3a:35:55:aa:07,cap=0x10,security=0,channel=11,rssi=20,type=3,ssid=old-printer' \
+	'bssid=02:11:22:33:44:55,cap=0x02,channel=36,rssi=12,type=12,ssid=meshtest' >"$w/wlan0/8b34"
+printf '\377' >"$w/wlan0/8b34.1" # the scan is still running at the first poll
+mkdir -p "$box/var/lib/misc"
+"$rec" leases 'mac=3c:22:fb:10:00:01,ip=192.168.0.100,expires=0xffffffff' \
+	'mac=a4:5e:60:10:00:02,ip=192.168.0.101,expires=84311' >"$box/var/lib/misc/udhcpd.leases"
+echo 1 >"$box/var/ntp_success"
+run flash set WAN_DHCP 1
+KP7_LINKS="br0@00:e0:4c:81:96:c0=192.168.0.1/24 eth1@00:e0:4c:81:96:c2=192.168.0.20/24" \
+	run kp7cui -i STATUS 0
+run kp7cui -i WLAN_CLIENT 0
+KP7_TIME_RATE=20 run kp7cui -i WLAN_SITE_SURVEY 0
+printf 'the driver requests of the survey (seconds, interface, request, length):\n'
+grep -E ' 8b3[347] ' "$box/var/log/wireless" | tail -n 5
+run kp7cui -i TRANSFER_STATUS 0
+run kp7cui -d 3 -i WLAN_CLIENT 2
+# udhcpd, a stand-in daemon in the run's PID namespace, writes its leases on SIGUSR1
+"$kp7box" run "$box" sh -c 'udhcpd & sleep 0.2; kp7cui -i DHCP_CLIENT 0'
+printf 'the command and the signal: %s / %s\n' "$(grep '^kill' "$box/var/log/commands")" \
+	"$(grep udhcpd "$box/var/log/signals")"
+printf '%s\n' 'cmd AT+CSQ' 'line +CSQ: 18,99' 'line OK' 'cmd AT+CNUM' \
+	'line +CNUM: "","+819012345678",145' 'line OK' >"$box/tmp/modem.script"
+printf '19d2:0016\n' >"$box/var/usb3g.tty_id"
+sims=
+modem "$box/tmp/modem.script" ttyUSB1
+run kp7cui -i MODEM_SQ 0
+run kp7cui -i MODEM_CNUM 0
+kill $sims
+wait
+rm -f "$box/var/ppp/link" # the PPP link is down: the modem's own state shows
+printf 'dial\n' >"$box/var/usb3g.stat"
+printf 'auth_success\n' >"$box/var/ppp_stat"
+run kp7cui -i MODEM_STATUS 0
+
 printf '\nThe sandbox stays in %s (remove it with rm -rf).\n' "$box"

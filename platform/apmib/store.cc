@@ -21,6 +21,11 @@
  * change re-reads the set under the lock, changes it and replaces the
  * file before unlocking, so concurrent writers lose nothing.  The hardware
  * set has no working copy: changes to it go straight to flash.
+ *
+ * In a sandbox root, DIR/var/sandbox/apmib.unreadable (parameter numbers,
+ * blank- or line-separated) makes those parameters fail every read, as a
+ * store with a damaged entry would: the tests reach the programs' paths
+ * for a setting that cannot be read.
  */
 #include <errno.h>
 #include <fcntl.h>
@@ -205,8 +210,38 @@ int home_set(const MibRec *rec, int kind)
 	return set_index(rec->flags & MIB_F_HW ? HW_SETTING : kind);
 }
 
+namespace {
+
+/* The parameters a sandbox's test made unreadable, read once. */
+bool sandbox_unreadable(int id)
+{
+	static int ids[32], count = -1;
+	if (count < 0) {
+		count = 0;
+		char text[256];
+		ssize_t n = sys_sandboxed() ? sys_read_file("/var/sandbox/apmib.unreadable", text,
+							    sizeof(text) - 1)
+					    : -1;
+		text[n > 0 ? n : 0] = '\0';
+		for (char *p = text, *end; count < 32; p = end) {
+			long v = strtol(p, &end, 0);
+			if (end == p)
+				break;
+			ids[count++] = (int)v;
+		}
+	}
+	for (int i = 0; i < count; i++)
+		if (ids[i] == id)
+			return true;
+	return false;
+}
+
+}  // namespace
+
 int mib_read(int kind, int id, void *buf)
 {
+	if (sandbox_unreadable(id))
+		return 0;
 	MibRef ref = mib_lookup(id);
 	const MibRec *rec = ref.rec;
 	if (!rec || !buf)

@@ -168,16 +168,20 @@ void mount_procs(const Run *run)
 		fprintf(stderr, "kp7box: cannot mount proc on %s: %s\n", hostproc, strerror(errno));
 }
 
-bool valid_link(const char *name, const char *addr)
+bool valid_link(const char *name, const char *mac, const char *addr)
 {
 	size_t len = strlen(name);
 	if (len == 0 || len >= IFNAMSIZ || strspn(name, "abcdefghijklmnopqrstuvwxyz0123456789-._") != len)
+		return false;
+	/* six bytes in hex, colon-separated */
+	if (mac && (strlen(mac) != 17 || strspn(mac, "0123456789abcdefABCDEF:") != 17))
 		return false;
 	return !addr || (*addr && strspn(addr, "0123456789./") == strlen(addr));
 }
 
 /* KP7_LINKS as "ip -batch" commands: each link a bridge (a link that
- * needs no peer), its address, up.  Returns the length. */
+ * needs no peer) with its hardware address when given, its address, up.
+ * A link is NAME[@MAC][=ADDR/LEN].  Returns the length. */
 size_t link_commands(const char *spec, char *out, size_t size)
 {
 	char copy[1024];
@@ -189,13 +193,17 @@ size_t link_commands(const char *spec, char *out, size_t size)
 		char *addr = strchr(tok, '=');
 		if (addr)
 			*addr++ = '\0';
-		if (!valid_link(tok, addr))
-			die("KP7_LINKS: bad link \"%s\" (NAME or NAME=ADDR/LEN)", tok);
-		int n = addr ? snprintf(out + used, size - used,
-					"link add %s type bridge\naddr add %s dev %s\nlink set %s up\n",
-					tok, addr, tok, tok)
-			     : snprintf(out + used, size - used, "link add %s type bridge\nlink set %s up\n",
-					tok, tok);
+		char *mac = strchr(tok, '@');
+		if (mac)
+			*mac++ = '\0';
+		if (!valid_link(tok, mac, addr))
+			die("KP7_LINKS: bad link \"%s\" (NAME[@MAC][=ADDR/LEN])", tok);
+		int n = snprintf(out + used, size - used, "link add %s%s%s type bridge\n", tok,
+				 mac ? " address " : "", mac ? mac : "");
+		if (n >= 0 && (size_t)n < size - used && addr)
+			n += snprintf(out + used + n, size - used - n, "addr add %s dev %s\n", addr, tok);
+		if (n >= 0 && (size_t)n < size - used)
+			n += snprintf(out + used + n, size - used - n, "link set %s up\n", tok);
 		if (n < 0 || (size_t)n >= size - used)
 			die("KP7_LINKS too long");
 		used += n;

@@ -50,11 +50,23 @@ constexpr const char kHostProc[] = "/.hostproc";
 /* The router's shell takes signal names with "SIG" (the firmware runs
  * "kill -SIGUSR1 %d"); bash as sh, in POSIX mode, refuses them.  This
  * kill, handed to the shell as an exported function, drops the prefix
- * and leaves the rest to the builtin. */
+ * and leaves the rest to the builtin.
+ *
+ * A number read from a root's file (a pid file) is no process of ours
+ * unless the shell runs in a kp7box PID namespace: anywhere else the
+ * guarded kill signals nothing but the shell itself ($$), so that a
+ * command text can never reach this machine's processes. */
 constexpr const char kKillFunction[] = "BASH_FUNC_kill%%";
 constexpr const char kKillBody[] =
 	"() { local a=() x; for x in \"$@\"; do case $x in -SIG[A-Z]*) x=-${x#-SIG} ;; "
 	"SIG[A-Z]*) x=${x#SIG} ;; esac; a+=(\"$x\"); done; builtin kill \"${a[@]}\"; }";
+constexpr const char kGuardedKillBody[] =
+	"() { local a=() x i=0; for x in \"$@\"; do case $x in -SIG[A-Z]*) x=-${x#-SIG} ;; "
+	"SIG[A-Z]*) x=${x#SIG} ;; esac; a+=(\"$x\"); done; "
+	"case ${a[0]-} in -l|-L) builtin kill \"${a[@]}\"; return ;; -s|-n) i=2 ;; -*) i=1 ;; esac; "
+	"for x in \"${a[@]:i}\"; do [ \"$x\" = \"$$\" ] || { "
+	"echo \"kp7sh: kill $x: refused outside a kp7box PID namespace\" >&2; return 1; }; done; "
+	"builtin kill \"${a[@]}\"; }";
 
 constexpr int kDroppedCaps[] = {
 	CAP_NET_ADMIN, CAP_SYS_MODULE, CAP_SYS_RAWIO, CAP_SYS_ADMIN,
@@ -170,7 +182,7 @@ int main(int argc, char **argv)
 	drop_caps();
 	setenv("KP7_ROOT", "/", 1);
 	set_procfs();
-	setenv(kKillFunction, kKillBody, 1);
+	setenv(kKillFunction, sandbox_in_own_pid_ns(kHostProc) ? kKillBody : kGuardedKillBody, 1);
 	/* Named "sh", the real shell behaves as the router's POSIX shell. */
 	argv[0] = (char *)"sh";
 	execv(kRealShell, argv);

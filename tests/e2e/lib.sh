@@ -34,6 +34,13 @@
 #                            answering as the script on stdin says; the bytes it
 #                            received go to $BOX/var/log/modem.TTY; $MODEM_PID
 #   modem_stop               ends the simulated modems this script started
+#   rec KIND FIELDS...       binary records from fields on stdout (kp7rec,
+#                            tests/common/records.h): stations, count, bss,
+#                            scan, leases
+#   wl_answer IF REQ [N]     stdin becomes the simulated wireless driver's answer
+#                            to request REQ (hex, 8b30) of interface IF; with N,
+#                            to the Nth such request of a run only
+#   wl_requests              the driver requests the runs made ("SECONDS IF REQ LEN")
 #   done_testing             "N passed, N failed"; exit status 0 only if none failed
 
 : "${KP7_BUILD:?KP7_BUILD must name the bin directory of the build}"
@@ -236,17 +243,22 @@ repeat() {
 	echo $((n < min ? min : n))
 }
 
-# The simulator is a sandbox tool: a MIPS build takes it from the host
-# build (KP7_HOST_BUILD) when there is one, else runs it emulated.
+# The sandbox's tools: a MIPS build takes them from the host build
+# (KP7_HOST_BUILD) when there is one, else runs them emulated.  Sets $TOOL
+# to the command line of one.
+_tool() {
+	local t=${KP7_HOST_BUILD:-$KP7_BUILD}/$1
+	TOOL=("$t")
+	[ "$(od -An -tx1 -j5 -N1 "$t" | tr -d ' ')" != 02 ] ||
+		TOOL=(qemu-mips -L "${KP7_MIPS_SYSROOT:-/usr/mips-linux-gnu}" "$t")
+}
+
 modem_start() {
-	local tty=$1 script=$_TMP/modem${#_MODEMS[@]} sim i
-	sim=${KP7_HOST_BUILD:-$KP7_BUILD}/modemsim
-	local run=("$sim")
-	[ "$(od -An -tx1 -j5 -N1 "$sim" | tr -d ' ')" != 02 ] ||
-		run=(qemu-mips -L "${KP7_MIPS_SYSROOT:-/usr/mips-linux-gnu}" "$sim")
+	local tty=$1 script=$_TMP/modem${#_MODEMS[@]} i
+	_tool modemsim
 	cat >"$script"
 	rm -f "$BOX/var/log/modem.$tty"
-	KP7_ROOT=$BOX "${run[@]}" "$tty" "$script" &
+	KP7_ROOT=$BOX "${TOOL[@]}" "$tty" "$script" &
 	MODEM_PID=$!
 	_MODEMS+=("$MODEM_PID")
 	for ((i = 0; i < 200; i++)); do
@@ -266,6 +278,18 @@ modem_stop() {
 	done
 	_MODEMS=()
 }
+
+rec() {
+	_tool kp7rec
+	"${TOOL[@]}" "$@" || { echo "FAIL: kp7rec $*" >&2; exit 1; }
+}
+
+wl_answer() {
+	local dir=$BOX/proc/.wireless/$1
+	mkdir -p "$dir" && cat >"$dir/$2${3:+.$3}"
+}
+
+wl_requests() { _box_file var/log/wireless; }
 
 done_testing() {
 	echo "$_PASS passed, $_FAIL failed"
