@@ -536,5 +536,8 @@ int main(int argc, char **argv)
 	run.argv = argv + i + 1;
 	run.argv[0] = (char *)run.path.c_str();
 	setenv("TZ", "UTC0", 0);
+	/* A run ends with whoever started it: a test script that dies must
+	 * not leave its daemons running in a namespace nobody will end. */
+	prctl(PR_SET_PDEATHSIG, SIGKILL, 0, 0, 0);
 	runner_main(&run);
 }
