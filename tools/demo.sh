@@ -254,7 +254,7 @@ if [ -d "$box/var/sandbox" ]; then
 	touch "$box/var/ppp_ping_start"
 	sleep 18
 	kill "$job"
-	wait "$job" 2>/dev/null
+	wait "$job" 2>/dev/null || true
 	echo "-- syslog, syscheck's lines"
 	grep ' syscheck\[' "$box/var/log/messages" | cut -c8- || true
 	echo "-- what syscheck printed"
