@@ -9,6 +9,8 @@
 #   box_cmds / box_log       recorded command texts / syslog lines
 #   box_standins             stand-in calls ("NAME ARGS...")
 #   box_signals              signals the daemon stand-ins got ("NAME SIGNAL ...")
+#   box_clear LOG...         empties the root's var/log/LOG files
+#   get SET NAME INDEX       prints kp7cui -g -t SET NAME INDEX's output
 #   box_answer NAME STATUS [OUT [ERR]]   the stand-in NAME answers so
 #   box_cannot_start NAME [126|127]      NAME cannot be run: not executable, or missing
 #   box_dies_of NAME SIGNAL...           the daemon stand-in NAME dies of these signals
@@ -34,6 +36,7 @@
 #                            answering as the script on stdin says; the bytes it
 #                            received go to $BOX/var/log/modem.TTY; $MODEM_PID
 #   modem_stop               ends the simulated modems this script started
+#   modem_sent [TTY]         the bytes the modem (ttyUSB0) received since the last look
 #   rec KIND FIELDS...       binary records from fields on stdout (kp7rec,
 #                            tests/common/records.h): stations, count, bss,
 #                            scan, leases
@@ -96,6 +99,11 @@ box_cmds() { _box_file var/log/commands; }
 box_log() { _box_file var/log/messages; }
 box_standins() { _box_file var/log/standins; }
 box_signals() { _box_file var/log/signals; }
+box_clear() {
+	local l
+	for l; do : >"$BOX/var/log/$l"; done
+}
+get() { box_run kp7cui -g -t "$1" "$2" "$3"; printf '%s' "$OUT"; }
 
 box_answer() {
 	local a=$BOX/var/sandbox/$1
@@ -277,6 +285,11 @@ modem_stop() {
 		wait "$pid" 2>/dev/null
 	done
 	_MODEMS=()
+}
+
+modem_sent() {
+	local log=$BOX/var/log/modem.${1:-ttyUSB0}
+	[ ! -f "$log" ] || { cat "$log"; : >"$log"; }
 }
 
 rec() {
