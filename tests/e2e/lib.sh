@@ -23,6 +23,7 @@
 #   gone PID...              true once all the processes have ended (waits up to 5 s)
 #   expect NAME ACTUAL EXPECTED     exact comparison
 #   expect_rc NAME EXPECTED         compares $RC
+#   expect_error NAME CODE TEXT     "$RC:$OUT" is "CODE:ERROR CODE: TEXT" and a line end
 #   expect_match NAME TEXT REGEX    grep -E on TEXT
 #   expect_file NAME TEXT FILE      TEXT equals FILE byte for byte (diff shown)
 #   box_sets FILE            runs FILE's lines "S ARGS..." as kp7cui -s ARGS in
@@ -183,6 +184,10 @@ expect() {
 
 expect_rc() {
 	expect "$1" "$RC" "$2"
+}
+
+expect_error() {
+	expect "$1" "$RC:$OUT" "$2:ERROR $2: $3"$'\n'
 }
 
 expect_match() {
