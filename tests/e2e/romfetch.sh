@@ -58,7 +58,7 @@ settings() {
 		shift
 		"$KP7BOX" run "$BOX" flash set "AUTO_FIRMUP_$name" "$value" >/dev/null
 	done
-	: >"$BOX/var/log/commands"
+	box_clear commands
 }
 
 answers() {
