@@ -49,19 +49,11 @@ signum() {
 	fi
 }
 
-_descendants() {
-	local c
-	for c in $(cat /proc/"$1"/task/*/children 2>/dev/null); do
-		echo "$c"
-		_descendants "$c"
-	done
-}
-
 # PROG itself among the job's processes: its own binary, or the emulator
 # running the MIPS one.
 _find_prog() {
 	local p
-	for p in $(_descendants "$1"); do
+	for p in $(descendants "$1"); do
 		[ "$(readlink /proc/"$p"/exe 2>/dev/null)" = "$BOX/bin/$2" ] && { echo "$p"; return; }
 		grep -qz "/\.mips/$2\$" /proc/"$p"/cmdline 2>/dev/null && { echo "$p"; return; }
 	done
@@ -82,7 +74,7 @@ daemon_start() {
 
 box_pid() {
 	local p
-	for p in $(_descendants "$DAEMON_JOB"); do
+	for p in $(descendants "$DAEMON_JOB"); do
 		[ "$(cat /proc/"$p"/comm 2>/dev/null)" = "$1" ] &&
 			! grep -q '^State:.*Z' /proc/"$p"/status 2>/dev/null && { echo "$p"; return; }
 	done

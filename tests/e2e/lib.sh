@@ -11,6 +11,7 @@
 #   box_signals              signals the daemon stand-ins got ("NAME SIGNAL ...")
 #   box_clear LOG...         empties the root's var/log/LOG files
 #   get SET NAME INDEX       prints kp7cui -g -t SET NAME INDEX's output
+#   dump SET                 prints kp7cui -g -t SET -a's output
 #   box_answer NAME STATUS [OUT [ERR]]   the stand-in NAME answers so
 #   box_cannot_start NAME [126|127]      NAME cannot be run: not executable, or missing
 #   box_dies_of NAME SIGNAL...           the daemon stand-in NAME dies of these signals
@@ -105,6 +106,7 @@ box_clear() {
 	for l; do : >"$BOX/var/log/$l"; done
 }
 get() { box_run kp7cui -g -t "$1" "$2" "$3"; printf '%s' "$OUT"; }
+dump() { box_run kp7cui -g -t "$1" -a; printf '%s' "$OUT"; }
 
 box_answer() {
 	local a=$BOX/var/sandbox/$1
