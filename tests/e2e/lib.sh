@@ -20,6 +20,11 @@
 #                            saved backup's, factory settings, a hosts file
 #                            with its loopback line only
 #   tc_log                   the text backup's syslog lines, "FACILITY.LEVEL TEXT"
+#   backup_across NAME [factory]   save the settings as text; the next firmware
+#                            (the store's own version bumped only, or with
+#                            "factory" box_firmware_change); restore, which
+#                            must be silent; fresh syslog and command logs
+#   dumps                    both sets' dumps, byte for byte, in $DUMP_C and $DUMP_D
 #   descendants PID          every descendant of PID, as this machine numbers them
 #   gone PID...              true once all the processes have ended (waits up to 5 s)
 #   expect NAME ACTUAL EXPECTED     exact comparison
@@ -137,6 +142,27 @@ box_firmware_change() {
 	rm -rf "$BOX/var/apmib" "$BOX/flash/apmib"
 	printf '127.0.0.1\tlocalhost.localdomain\tlocalhost\n' >"$BOX/var/mnt/etc/hosts"
 	box_reboot
+}
+
+backup_across() {
+	box_run kp7cui -T -o s
+	expect_rc "$1: save" 0
+	if [ "${2:-}" = factory ]; then
+		box_firmware_change
+	else
+		echo $(($(cat "$BOX/var/mnt/text_conf/cur_ver") + 1)) >"$BOX/etc/mib_version"
+	fi
+	box_clear messages commands
+	box_run kp7cui -T -o l
+	expect_rc "$1: restore" 0
+	expect "$1: restore is silent" "$OUT$ERR" ""
+}
+
+dumps() {
+	box_run kp7cui -g -t c -a
+	DUMP_C=$OUT
+	box_run kp7cui -g -t d -a
+	DUMP_D=$OUT
 }
 
 tc_log() { box_log | sed -n 's/^.* \(daemon\.[a-z]*\) textconfig\[[0-9]*\]: /\1 /p'; }
