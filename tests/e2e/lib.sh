@@ -52,6 +52,8 @@
 #                            to the Nth such request of a run only
 #   wl_requests              the driver requests the runs made ("SECONDS IF REQ LEN")
 #   done_testing             "N passed, N failed"; exit status 0 only if none failed
+#   LIST_ADD[DUMPNAME]       the add command of each list of the store
+#   LIST_DELALL              their delete-all commands, in the restore's order
 
 : "${KP7_BUILD:?KP7_BUILD must name the bin directory of the build}"
 : "${KP7_SRC:?KP7_SRC must name the source directory}"
@@ -70,6 +72,11 @@ esac
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 BOX=
 OUT= ERR= RC=
+declare -A LIST_ADD=([WLAN_MACAC_ADDR]=WLAN_MACAC_ADDR_ADD [DHCPRSVDIP_TBL]=DHCPRSVDIP_ADD
+	[STATICROUTE_TBL]=STATICROUTE_ADD [EASYDNS]=EASYDNS_ADD [PORTFILTER_TBL]=PORTFILTER_ADD
+	[PORTFW_TBL]=PORTFW_ADD [QOS_RULE_TBL]=QOS_ADD)
+LIST_DELALL=(WLAN_MACAC_ADDR_DELALL DHCPRSVDIP_DELALL STATICROUTE_DELALL EASYDNS_DELALL
+	PORTFILTER_DELALL PORTFW_DELALL QOS_DELALL)
 _PASS=0 _FAIL=0 _BOXES=0
 _TMP=$(mktemp -d "${TMPDIR:-/tmp}/kp7e2e.XXXXXX") || exit 1
 _MODEMS=()
