@@ -19,6 +19,10 @@
 #   wait_log REGEX [N [SECS]]   waits until N (1) syslog lines match; false on timeout
 #   wait_for CMD...             waits (30 s) until CMD succeeds; false on timeout
 #   wait_lines N CMD...         waits (30 s) until CMD prints at least N lines
+#   usb_hosts [ohci]            lsmod shows both USB host modules, lsusb both
+#                               devices (only OHCI's with "ohci")
+#   syscheck_beside_wanctl [ARGS]   syscheck ARGS as a daemon, started by a
+#                               shell after wanctl (env prefixes work)
 #   needs_siblings              ends the test (skipped, status 0) in a sandbox
 #                               without sibling daemons and answering stand-ins
 #   emulated                    true when the root's programs run under qemu
@@ -35,6 +39,19 @@ needs_siblings() {
 	[ -d "$BOX/var/sandbox" ] && return 0
 	echo "SKIP: this sandbox has no sibling daemons or answering stand-ins"
 	done_testing
+}
+
+usb_hosts() {
+	box_answer lsmod 0 $'ohci_hcd 20000 0\nehci_hcd 30000 0\n'
+	if [ "${1:-}" = ohci ]; then
+		box_answer lsusb 0 $'  iProduct 3 ohci_hcd\n'
+	else
+		box_answer lsusb 0 $'  iProduct 3 ohci_hcd\n  iProduct 3 ehci_hcd\n'
+	fi
+}
+
+syscheck_beside_wanctl() {
+	DAEMON_NAME=syscheck daemon_start sh -c "(wanctl -t 16 -c 1 -x &); exec syscheck $*"
 }
 
 emulated() {
