@@ -61,12 +61,6 @@ template <typename F> int quietly(F f)
 	return rc;
 }
 
-bool fail(const char *what)
-{
-	fprintf(stderr, "%s\n", what);
-	return false;
-}
-
 /* Sections the walker takes lie whole within the image, and the writer
  * reads nothing but them. */
 bool run_image(const std::string &input)
