@@ -1,4 +1,5 @@
 /* The test binary's main, and the probe process the environment tests run. */
+#include "clock.h"
 #include "probe.h"
 
 #include <gtest/gtest.h>
@@ -19,13 +20,6 @@
 #include "../emu_exec.h"
 
 namespace {
-
-double monotonic(void)
-{
-	struct timespec ts;
-	clock_gettime(CLOCK_MONOTONIC, &ts);
-	return ts.tv_sec + ts.tv_nsec / 1e9;
-}
 
 void print_status(const char *what, int status)
 {
