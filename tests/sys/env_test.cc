@@ -31,9 +31,8 @@ struct FakeRoot : TempDir {
 	FakeRoot()
 	{
 		std::string bin = *this / "bin";
-		mkdir(bin.c_str(), 0755);
-		mkdir((*this / "var").c_str(), 0755);
-		mkdir((*this / "var/log").c_str(), 0755);
+		make_dirs(bin);
+		make_dirs(*this / "var/log");
 		write_file(bin + "/sh",
 			   "#!/bin/bash\n"
 			   "printf 'fake:%s:%s:%s\\n' \"$1\" \"$2\" \"$KP7_ROOT\"\n"

@@ -3,7 +3,6 @@
 
 #include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -71,8 +70,7 @@ protected:
 	{
 		/* The disparity line goes to the root's syslog mirror. */
 		root = new TempDir("kp7upd");
-		mkdir((root->path + "/var").c_str(), 0755);
-		mkdir((root->path + "/var/log").c_str(), 0755);
+		make_dirs(root->path + "/var/log");
 		setenv("KP7_ROOT", root->path.c_str(), 1);
 		setenv("TZ", "UTC0", 1);
 		tzset();
