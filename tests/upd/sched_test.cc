@@ -24,32 +24,19 @@ struct World {
 };
 World *w;
 
-time_t fake_now(void)
-{
-	return w->now;
-}
-
-int fake_get(const char *name, char *value)
-{
-	w->reads.push_back(name);
-	auto it = w->settings.find(name);
-	if (it == w->settings.end())
-		return -1;
-	strcpy(value, it->second.c_str());
-	return 0;
-}
-
-int fake_sync(void)
-{
-	return w->synced;
-}
-
-void fake_attempt(upd_soft_t *)
-{
-	w->attempts.push_back(w->now);
-}
-
-const upd_env_t kEnv = {fake_now, fake_get, fake_sync, fake_attempt};
+const upd_env_t kEnv = {
+	[] { return w->now; },
+	[](const char *name, char *value) {
+		w->reads.push_back(name);
+		auto it = w->settings.find(name);
+		if (it == w->settings.end())
+			return -1;
+		strcpy(value, it->second.c_str());
+		return 0;
+	},
+	[]() -> int { return w->synced; },
+	[](upd_soft_t *) { w->attempts.push_back(w->now); },
+};
 
 /* Epoch seconds of a UTC time; 2024-01-07 was a Sunday. */
 time_t at(int mday, int hour, int min, int sec)
