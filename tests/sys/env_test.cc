@@ -45,14 +45,8 @@ struct FakeRoot : TempDir {
 	std::vector<std::string> env(std::vector<std::string> more = {}) const
 	{
 		more.push_back("KP7_ROOT=" + path);
-		more.push_back("PROBE=" + probe_exe());
+		more.push_back("PROBE=" + self_exe());
 		return more;
-	}
-	static std::string probe_exe()
-	{
-		char buf[4096];
-		ssize_t n = readlink("/proc/self/exe", buf, sizeof(buf) - 1);
-		return std::string(buf, n > 0 ? n : 0);
 	}
 };
 

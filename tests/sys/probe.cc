@@ -141,14 +141,14 @@ int run_probe(int argc, char **argv)
 	return 0;
 }
 
+}  // namespace
+
 std::string self_exe(void)
 {
 	char buf[4096];
 	ssize_t n = readlink("/proc/self/exe", buf, sizeof(buf) - 1);
 	return n > 0 ? std::string(buf, n) : std::string();
 }
-
-}  // namespace
 
 ProbeResult probe(const std::vector<std::string> &env, const std::vector<std::string> &args)
 {
