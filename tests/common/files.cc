@@ -12,9 +12,9 @@
 #include <algorithm>
 #include <vector>
 
-TempDir::TempDir(const char *tag)
+TempDir::TempDir(const char *tag, const char *base)
 {
-	std::string tmpl = std::string("/tmp/") + tag + ".XXXXXX";
+	std::string tmpl = std::string(base) + "/" + tag + ".XXXXXX";
 	std::vector<char> buf(tmpl.begin(), tmpl.end());
 	buf.push_back('\0');
 	if (!mkdtemp(buf.data()))

@@ -4,10 +4,10 @@
 
 #include <string>
 
-/* A fresh directory under /tmp, removed with everything in it. */
+/* A fresh directory under `base`, removed with everything in it. */
 struct TempDir {
 	std::string path;
-	explicit TempDir(const char *tag = "kp7test");
+	explicit TempDir(const char *tag = "kp7test", const char *base = "/tmp");
 	~TempDir();
 	TempDir(const TempDir &) = delete;
 	TempDir &operator=(const TempDir &) = delete;

@@ -13,16 +13,10 @@
 #include <random>
 #include <string>
 
+#include "clock.h"
 #include "fuzz.h"
 
 namespace {
-
-double now(void)
-{
-	struct timespec ts;
-	clock_gettime(CLOCK_MONOTONIC, &ts);
-	return ts.tv_sec + ts.tv_nsec / 1e9;
-}
 
 /* Bytes the parsers treat specially come up more often than others. */
 char interesting(std::mt19937 &rng)
@@ -89,6 +83,19 @@ void save(const char *target, const std::string &input)
 
 }  // namespace
 
+bool fail(const char *what, const std::string &detail)
+{
+	fprintf(stderr, "%s%s%s\n", what, detail.empty() ? "" : ": ", detail.c_str());
+	return false;
+}
+
+FILE *stream_of(const std::string &input)
+{
+	if (input.empty())
+		return fopen("/dev/null", "r");
+	return fmemopen((void *)input.data(), input.size(), "r");
+}
+
 int main(int argc, char **argv)
 {
 	const FuzzTarget *target = nullptr;
@@ -114,8 +121,8 @@ int main(int argc, char **argv)
 			return 1;
 		}
 	}
-	double end = now() + secs;
-	while (now() < end) {
+	double end = monotonic() + secs;
+	while (monotonic() < end) {
 		for (int i = 0; i < 64; i++, runs++) {
 			std::string input = mutate(target->seeds, rng);
 			if (!target->run(input)) {

@@ -2,6 +2,8 @@
 #ifndef KP7_TESTS_UTL_FUZZ_H
 #define KP7_TESTS_UTL_FUZZ_H
 
+#include <stdio.h>
+
 #include <string>
 #include <vector>
 
@@ -17,5 +19,10 @@ extern const std::vector<FuzzTarget> &fuzz_targets(void);
 
 /* Called once before the first input, e.g. to make a root. */
 void fuzz_setup(void);
+
+/* A broken promise: the message (and detail) on standard error; false. */
+bool fail(const char *what, const std::string &detail = "");
+/* The input as a stream (an empty one too, which fmemopen refuses). */
+FILE *stream_of(const std::string &input);
 
 #endif

@@ -13,24 +13,11 @@
 #include <gtest/gtest.h>
 #include "emu_exec.h"
 
-TempRoot::TempRoot()
+/* tmpfs when there is one: the tests flush thousands of files */
+TempRoot::TempRoot() : TempDir("kp7store", access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp")
 {
-	/* tmpfs when there is one: the tests flush thousands of files */
-	const char *base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-	std::string tmpl = std::string(base) + "/kp7store.XXXXXX";
-	std::vector<char> buf(tmpl.begin(), tmpl.end());
-	buf.push_back('\0');
-	if (!mkdtemp(buf.data()))
-		abort();
-	path = buf.data();
 	/* syslog lines are mirrored into var/log/messages when it can be made */
-	mkdir((path + "/var").c_str(), 0755);
-	mkdir((path + "/var/log").c_str(), 0755);
-}
-
-TempRoot::~TempRoot()
-{
-	remove_tree(path);
+	make_dirs(path + "/var/log");
 }
 
 /* Failures so far in this test; a child judges only its own. */

@@ -10,11 +10,8 @@
 #include "files.h"
 
 /* A fresh directory used as KP7_ROOT, removed with everything in it. */
-struct TempRoot {
-	std::string path;
+struct TempRoot : TempDir {
 	TempRoot();
-	~TempRoot();
-	std::string operator/(const std::string &rel) const { return path + "/" + rel; }
 };
 
 /* Runs fn in a child with KP7_ROOT=root (the store caches its root and

@@ -6,6 +6,7 @@
 #include <ftw.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,6 +28,28 @@ int open_fds(void)
 bool no_children(void)
 {
 	return waitpid(-1, nullptr, WNOHANG) < 0 && errno == ECHILD;
+}
+
+int in_child(const std::function<int()> &fn)
+{
+	fflush(stdout);
+	pid_t pid = fork();
+	if (pid == 0)
+		_exit(fn());
+	int status;
+	if (pid < 0 || waitpid(pid, &status, 0) != pid)
+		return -1;
+	return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int exhaust_fds(void)
+{
+	struct rlimit lim = {(rlim_t)open_fds() + 8, (rlim_t)open_fds() + 8};
+	setrlimit(RLIMIT_NOFILE, &lim);
+	int last = -1, fd;
+	while ((fd = open("/dev/null", O_RDONLY)) >= 0)
+		last = fd;
+	return last;
 }
 
 CaptureStdout::CaptureStdout(const std::string &path) : file(path)

@@ -3,6 +3,7 @@
 #ifndef KP7_TESTS_COMMON_SANDBOX_H
 #define KP7_TESTS_COMMON_SANDBOX_H
 
+#include <functional>
 #include <string>
 
 #include "files.h"
@@ -11,6 +12,12 @@
 int open_fds(void);
 /* True when this process has no child at all, zombies included. */
 bool no_children(void);
+/* Runs fn in a forked child whose exit code is what fn returns; that
+ * code, or -1 when the child did not exit of itself. */
+int in_child(const std::function<int()> &fn);
+/* Lowers this process's descriptor limit to a few more than it has open
+ * and opens /dev/null into every slot left; returns the last one. */
+int exhaust_fds(void);
 
 /* Standard output of this process goes to a file until done(), which
  * returns what was written. */

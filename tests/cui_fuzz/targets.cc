@@ -13,20 +13,6 @@
 
 namespace {
 
-bool fail(const char *what, const std::string &detail = "")
-{
-	fprintf(stderr, "%s%s%s\n", what, detail.empty() ? "" : ": ", detail.c_str());
-	return false;
-}
-
-/* The input as a stream (an empty one too, which fmemopen refuses). */
-FILE *stream_of(const std::string &input)
-{
-	if (input.empty())
-		return fopen("/dev/null", "r");
-	return fmemopen((void *)input.data(), input.size(), "r");
-}
-
 std::string leases_seed(void)
 {
 	std::string out, error;

@@ -27,17 +27,17 @@ TEST(Route, FirstUpGatewayRouteOfTheInterface)
 		"eth1\t00000000\tC0A80001\t0007\t0\t0\t0\t00000000\t0\t0\n"     /* ten fields: enough */
 		"eth1\t00000000\tC0A800FE\t0003\t0\t0\t0\t00000000\t0\t0\t0\n";
 	uint32_t gw = 0;
-	FILE *f = text(routes);
-	EXPECT_TRUE(ci_route_gateway(f, "eth1", &gw));
+	auto gateway = [&](const char *iface) {
+		FILE *f = text(routes);
+		bool found = ci_route_gateway(f, iface, &gw);
+		fclose(f);
+		return found;
+	};
+	EXPECT_TRUE(gateway("eth1"));
 	EXPECT_EQ(gw, 0xC0A80001u);
-	fclose(f);
-	f = text(routes);
-	EXPECT_TRUE(ci_route_gateway(f, "eth10", &gw));
+	EXPECT_TRUE(gateway("eth10"));
 	EXPECT_EQ(gw, 0x090A0B0Cu);
-	fclose(f);
-	f = text(routes);
-	EXPECT_FALSE(ci_route_gateway(f, "Iface", &gw)) << "the header is no route";
-	fclose(f);
+	EXPECT_FALSE(gateway("Iface")) << "the header is no route";
 }
 
 TEST(ModemAnswer, FirstWordAfterThePrefix)

@@ -10,19 +10,13 @@
 
 #include <string>
 
+#include "clock.h"
 #include "ci.h"
 #include "files.h"
 
 namespace {
 
 constexpr unsigned long TIMEOUT_US = 100000;
-
-double now(void)
-{
-	struct timespec ts;
-	clock_gettime(CLOCK_MONOTONIC, &ts);
-	return ts.tv_sec + ts.tv_nsec / 1e9;
-}
 
 /* A pipe standing in for the modem: the test writes, the port reads. */
 struct Line {
@@ -41,9 +35,9 @@ struct Line {
 /* serial_input() into a buffer of `size`, with the seconds it took. */
 int input(const Line &l, char *buf, size_t size, double *secs)
 {
-	double start = now();
+	double start = monotonic();
 	int n = serial_input(l.port(), buf, size, TIMEOUT_US);
-	*secs = now() - start;
+	*secs = monotonic() - start;
 	return n;
 }
 
@@ -142,9 +136,9 @@ TEST(Serial, LongLinesStayInTheBuffer)
 TEST(Serial, ClearTakesWhatIsWaitingWithoutWaiting)
 {
 	Line l;
-	double start = now();
+	double start = monotonic();
 	EXPECT_EQ(serial_input_clear(l.port()), 0);
-	EXPECT_LT(now() - start, 0.05);
+	EXPECT_LT(monotonic() - start, 0.05);
 	l.send(std::string(3000, 'z'));
 	EXPECT_EQ(serial_input_clear(l.port()), 3000);
 	char buf[8];

@@ -4,38 +4,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <unistd.h>
 
 using std::string;
-
-namespace {
-
-/* stdout of the code under test, where the traces go */
-struct Capture {
-	int saved = -1;
-	FILE *tmp = nullptr;
-	Capture()
-	{
-		fflush(stdout);
-		tmp = tmpfile();
-		saved = dup(1);
-		dup2(fileno(tmp), 1);
-	}
-	string take()
-	{
-		fflush(stdout);
-		dup2(saved, 1);
-		close(saved);
-		string s;
-		rewind(tmp);
-		for (int c; (c = fgetc(tmp)) != EOF;)
-			s.push_back((char)c);
-		fclose(tmp);
-		return s;
-	}
-};
-
-}  // namespace
 
 Bytes u32(uint32_t v)
 {
@@ -70,10 +40,13 @@ Outcome check_rec(const cs_comm_c2m_t *rec, const std::vector<string> &values, i
 		argv.push_back(&a[0]);
 	argv.push_back(nullptr);
 	cui_soft.n_arg = FIRST_VALUE;
-	Capture cap;
+	/* the traces go to standard output */
+	fflush(stdout);
+	testing::internal::CaptureStdout();
 	int code = CsCheckAndMakeData(&cui_soft, (int)args.size(), argv.data(), index, rec, cui_soft.msg);
-	Outcome o{code, cui_soft.msg, Bytes(cui_soft.msg, cui_soft.msg + sizeof(cui_soft.msg)), cap.take(),
-		  cui_soft.n_arg};
+	fflush(stdout);
+	Outcome o{code, cui_soft.msg, Bytes(cui_soft.msg, cui_soft.msg + sizeof(cui_soft.msg)),
+		  testing::internal::GetCapturedStdout(), cui_soft.n_arg};
 	return o;
 }
 

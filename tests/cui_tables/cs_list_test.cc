@@ -3,7 +3,6 @@
  * entry read back for a delete. */
 #include <gtest/gtest.h>
 #include <string.h>
-#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -46,8 +45,7 @@ uint32_t count_of(uint32_t count_number)
 
 void write_hosts(const TempRoot &root, const string &text)
 {
-	mkdir((root / "var/mnt").c_str(), 0755);
-	mkdir((root / "var/mnt/etc").c_str(), 0755);
+	make_dirs(root / "var/mnt/etc");
 	write_all(root / "var/mnt/etc/hosts", Bytes(text.begin(), text.end()));
 }
 

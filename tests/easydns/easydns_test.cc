@@ -266,25 +266,23 @@ TEST_F(EasyDns, AddRefusesLineBreakingRecords)
 TEST_F(EasyDns, TracesAtDebugLevelSeven)
 {
 	write_file(root.hosts(), "127.0.0.1\tlocalhost.localdomain\tlocalhost\n1.2.3.4\tbox\n");
+	auto printed = [](const std::function<void()> &fn) {
+		testing::internal::CaptureStdout();
+		fn();
+		fflush(stdout);
+		return testing::internal::GetCapturedStdout();
+	};
 	cui_sc->debug_level = 6;
-	testing::internal::CaptureStdout();
-	GetEasyDns(0, nullptr);
-	fflush(stdout);
-	EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-
+	EXPECT_EQ(printed([] { GetEasyDns(0, nullptr); }), "");
 	cui_sc->debug_level = 7;
-	testing::internal::CaptureStdout();
-	EXPECT_EQ(GetEasyDns(0, nullptr), 1);
-	fflush(stdout);
-	EXPECT_EQ(testing::internal::GetCapturedStdout(),
+	EXPECT_EQ(printed([] { EXPECT_EQ(GetEasyDns(0, nullptr), 1); }),
 		  "127.0.0.1 localhost.localdomain localhost\n1.2.3.4 box \n");
-
 	unlink(root.hosts().c_str());
-	testing::internal::CaptureStdout();
-	EXPECT_EQ(GetEasyDns(1, nullptr), 0);
-	EXPECT_EQ(DelEasyDns(1), -1);
-	fflush(stdout);
-	EXPECT_EQ(testing::internal::GetCapturedStdout(), "can't open file.\ncan't open file.\n");
+	EXPECT_EQ(printed([] {
+			  EXPECT_EQ(GetEasyDns(1, nullptr), 0);
+			  EXPECT_EQ(DelEasyDns(1), -1);
+		  }),
+		  "can't open file.\ncan't open file.\n");
 }
 
 /* Adds from several processes at once all land: changes are serialised. */
@@ -340,20 +338,14 @@ std::string in_private_tmpfs(const char *opts, const std::function<std::string()
 			if (unshare(CLONE_NEWUSER | CLONE_NEWNS) < 0) {
 				out = std::string("SKIP: no mount namespace: ") + strerror(errno);
 			} else {
-				char map[64];
-				snprintf(map, sizeof(map), "0 %u 1\n", (unsigned)uid);
-				int f1 = open("/proc/self/setgroups", O_WRONLY);
-				if (f1 >= 0) {
-					(void)!write(f1, "deny", 4);
-					close(f1);
-				}
-				int f2 = open("/proc/self/uid_map", O_WRONLY);
-				(void)!write(f2, map, strlen(map));
-				close(f2);
-				snprintf(map, sizeof(map), "0 %u 1\n", (unsigned)gid);
-				int f3 = open("/proc/self/gid_map", O_WRONLY);
-				(void)!write(f3, map, strlen(map));
-				close(f3);
+				auto put = [](const char *file, const std::string &text) {
+					int fd = open(file, O_WRONLY);
+					(void)!write(fd, text.data(), text.size());
+					close(fd);
+				};
+				put("/proc/self/setgroups", "deny");
+				put("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1\n");
+				put("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1\n");
 			}
 		}
 		if (out.empty() && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) < 0)

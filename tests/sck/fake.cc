@@ -31,27 +31,12 @@ public:
 
 testing::Environment *const fake_root = testing::AddGlobalTestEnvironment(new FakeRoot);
 
-std::string join(std::vector<std::string> &lines)
-{
-	std::string s;
-	for (const std::string &l : lines)
-		s += (s.empty() ? "" : "\n") + l;
-	lines.clear();
-	return s;
-}
-
 std::string name_of(int pid)
 {
 	for (auto &p : fake->running)
 		if (p.second == pid)
 			return p.first;
 	return "pid" + std::to_string(pid);
-}
-
-int run(const char *cmd)
-{
-	fake->commands.push_back(cmd);
-	return 0;
 }
 
 std::string last_popen;
@@ -67,12 +52,6 @@ FILE *popen_read(const char *cmd)
 	std::string file = root_dir->path + "/tmp/popen.out";
 	write_file(file, fake->output[cmd]);
 	return fopen(file.c_str(), "r");
-}
-
-int pclose_read(FILE *f)
-{
-	fclose(f);
-	return fake->exits[last_popen] << 8;
 }
 
 int pid_of(const char *name)
@@ -97,12 +76,6 @@ int kill_proc(const char *name, int sig)
 	record_signal(name, sig);
 	fake->slept += 1;
 	return 1;
-}
-
-int kill_pid(int pid, int sig)
-{
-	record_signal(name_of(pid), sig);
-	return 0;
 }
 
 int flash_get(const char *name, char *value)
@@ -138,18 +111,6 @@ int if_request(unsigned long req, struct ifreq *ifr)
 	return errno = ENODEV, -1;
 }
 
-void sleep_seconds(unsigned seconds)
-{
-	fake->slept += seconds;
-}
-
-void wait_seconds(unsigned seconds, const sigset_t *mask)
-{
-	fake->slept += seconds;
-	if (fake->on_wait)
-		fake->on_wait(seconds, mask);
-}
-
 void log_line(int priority, const char *text)
 {
 	static const char *const levels[] = {"emerg", "alert", "crit", "err",
@@ -165,18 +126,36 @@ void say(const char *line)
 	fake->said.push_back(s);
 }
 
-void await_reboot(void)
-{
-	fake->reboot_waits++;
-}
-
 const sck_ops_t fake_ops = {
-	run,           popen_read, pclose_read,   pid_of,       kill_proc, kill_pid,
-	flash_get,     if_request, sleep_seconds, wait_seconds, log_line,  say,
-	await_reboot,
+	[](const char *cmd) { fake->commands.push_back(cmd); return 0; },
+	popen_read,
+	[](FILE *f) { fclose(f); return fake->exits[last_popen] << 8; },
+	pid_of,
+	kill_proc,
+	[](int pid, int sig) { record_signal(name_of(pid), sig); return 0; },
+	flash_get,
+	if_request,
+	[](unsigned seconds) { fake->slept += seconds; },
+	[](unsigned seconds, const sigset_t *mask) {
+		fake->slept += seconds;
+		if (fake->on_wait)
+			fake->on_wait(seconds, mask);
+	},
+	log_line,
+	say,
+	[] { fake->reboot_waits++; },
 };
 
 }  // namespace
+
+std::string join_and_clear(std::vector<std::string> &lines)
+{
+	std::string s;
+	for (const std::string &l : lines)
+		s += (s.empty() ? "" : "\n") + l;
+	lines.clear();
+	return s;
+}
 
 void SckTest::SetUp()
 {
@@ -199,12 +178,6 @@ void SckTest::TearDown()
 	fake = nullptr;
 }
 
-void SckTest::passes(int n)
-{
-	for (int i = 0; i < n; i++)
-		sck_pass(sck);
-}
-
 std::string SckTest::path(const std::string &router_path)
 {
 	return root_dir->path + router_path;
@@ -213,39 +186,4 @@ std::string SckTest::path(const std::string &router_path)
 void SckTest::put(const std::string &router_path, const std::string &text)
 {
 	ASSERT_TRUE(write_file(path(router_path), text)) << router_path;
-}
-
-std::string SckTest::get(const std::string &router_path)
-{
-	return read_file(path(router_path));
-}
-
-bool SckTest::has(const std::string &router_path)
-{
-	return exists(path(router_path));
-}
-
-void SckTest::drop(const std::string &router_path)
-{
-	unlink(path(router_path).c_str());
-}
-
-std::string SckTest::said()
-{
-	return join(sys.said);
-}
-
-std::string SckTest::logged()
-{
-	return join(sys.logged);
-}
-
-std::string SckTest::commands()
-{
-	return join(sys.commands);
-}
-
-std::string SckTest::signals()
-{
-	return join(sys.signals);
 }

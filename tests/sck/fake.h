@@ -8,12 +8,14 @@
 #define KP7_TESTS_SCK_FAKE_H
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "files.h"
 #include "sck.h"
 
 struct FakeSystem {
@@ -44,6 +46,9 @@ struct FakeSystem {
 
 extern FakeSystem *fake;
 
+/* The lines joined by newlines; the list is emptied. */
+std::string join_and_clear(std::vector<std::string> &lines);
+
 /*
  * Every test: a fresh fake system, an empty root (var/..., etc/ppp, proc),
  * and the control block as start-up leaves it (three checks on, the
@@ -58,19 +63,23 @@ protected:
 	void TearDown() override;
 
 	/* n passes of the main loop, without the sleeps */
-	void passes(int n);
+	void passes(int n)
+	{
+		for (int i = 0; i < n; i++)
+			sck_pass(sck);
+	}
 	/* A router file of the test root. */
 	static std::string path(const std::string &router_path);
 	static void put(const std::string &router_path, const std::string &text = "1");
-	static std::string get(const std::string &router_path);
-	static bool has(const std::string &router_path);
-	static void drop(const std::string &router_path);
+	static std::string get(const std::string &router_path) { return read_file(path(router_path)); }
+	static bool has(const std::string &router_path) { return exists(path(router_path)); }
+	static void drop(const std::string &router_path) { unlink(path(router_path).c_str()); }
 
 	/* what was recorded, joined by newlines, and cleared */
-	std::string said();
-	std::string logged();
-	std::string commands();
-	std::string signals();
+	std::string said() { return join_and_clear(sys.said); }
+	std::string logged() { return join_and_clear(sys.logged); }
+	std::string commands() { return join_and_clear(sys.commands); }
+	std::string signals() { return join_and_clear(sys.signals); }
 };
 
 #endif

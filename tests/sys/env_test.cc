@@ -31,9 +31,8 @@ struct FakeRoot : TempDir {
 	FakeRoot()
 	{
 		std::string bin = *this / "bin";
-		mkdir(bin.c_str(), 0755);
-		mkdir((*this / "var").c_str(), 0755);
-		mkdir((*this / "var/log").c_str(), 0755);
+		make_dirs(bin);
+		make_dirs(*this / "var/log");
 		write_file(bin + "/sh",
 			   "#!/bin/bash\n"
 			   "printf 'fake:%s:%s:%s\\n' \"$1\" \"$2\" \"$KP7_ROOT\"\n"
@@ -46,14 +45,8 @@ struct FakeRoot : TempDir {
 	std::vector<std::string> env(std::vector<std::string> more = {}) const
 	{
 		more.push_back("KP7_ROOT=" + path);
-		more.push_back("PROBE=" + probe_exe());
+		more.push_back("PROBE=" + self_exe());
 		return more;
-	}
-	static std::string probe_exe()
-	{
-		char buf[4096];
-		ssize_t n = readlink("/proc/self/exe", buf, sizeof(buf) - 1);
-		return std::string(buf, n > 0 ? n : 0);
 	}
 };
 

@@ -8,10 +8,10 @@
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "probe.h"
+#include "sandbox.h"
 #include "sys.h"
 
 namespace {
@@ -57,17 +57,14 @@ TEST(SysWriteAtomic, FailureKeepsOldFileAndRemovesTemporary)
 	write_file(f, "old");
 
 	/* The data does not fit (file size limit): the write fails half-way. */
-	pid_t pid = fork();
-	if (pid == 0) {
-		signal(SIGXFSZ, SIG_IGN);
-		struct rlimit rl = {4, 4};
-		setrlimit(RLIMIT_FSIZE, &rl);
-		int rc = sys_write_atomic(f.c_str(), "new content", 11, 0644);
-		_exit(rc == -1 && errno == EFBIG ? 0 : 1);
-	}
-	int status;
-	waitpid(pid, &status, 0);
-	EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "expected -1/EFBIG";
+	EXPECT_EQ(in_child([&] {
+			  signal(SIGXFSZ, SIG_IGN);
+			  struct rlimit rl = {4, 4};
+			  setrlimit(RLIMIT_FSIZE, &rl);
+			  int rc = sys_write_atomic(f.c_str(), "new content", 11, 0644);
+			  return rc == -1 && errno == EFBIG ? 0 : 1;
+		  }),
+		  0) << "expected -1/EFBIG";
 	EXPECT_EQ(read_file(f), "old");
 	EXPECT_EQ(listing(t.path), "state ");
 
@@ -89,18 +86,15 @@ TEST(SysWriteAtomic, UnwritableDirectoryKeepsOldContent)
 	std::string f = t / "state";
 	write_file(f, "old");
 	chmod(t.path.c_str(), 0555);
-	pid_t pid = fork();
-	if (pid == 0) {
+	int code = in_child([&] {
 		/* Root overrides directory permissions unless it gives that up. */
 		if (geteuid() == 0 && drop_dac_override() < 0)
-			_exit(2);
+			return 2;
 		int rc = sys_write_atomic(f.c_str(), "new", 3, 0644);
-		_exit(rc == -1 && errno == EACCES ? 0 : 1);
-	}
-	int status;
-	waitpid(pid, &status, 0);
+		return rc == -1 && errno == EACCES ? 0 : 1;
+	});
 	chmod(t.path.c_str(), 0755);
-	EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "expected -1/EACCES";
+	EXPECT_EQ(code, 0) << "expected -1/EACCES";
 	EXPECT_EQ(read_file(f), "old");
 	EXPECT_EQ(listing(t.path), "state ");
 }

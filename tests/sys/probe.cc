@@ -1,4 +1,5 @@
 /* The test binary's main, and the probe process the environment tests run. */
+#include "clock.h"
 #include "probe.h"
 
 #include <gtest/gtest.h>
@@ -19,13 +20,6 @@
 #include "../emu_exec.h"
 
 namespace {
-
-double monotonic(void)
-{
-	struct timespec ts;
-	clock_gettime(CLOCK_MONOTONIC, &ts);
-	return ts.tv_sec + ts.tv_nsec / 1e9;
-}
 
 void print_status(const char *what, int status)
 {
@@ -147,14 +141,14 @@ int run_probe(int argc, char **argv)
 	return 0;
 }
 
+}  // namespace
+
 std::string self_exe(void)
 {
 	char buf[4096];
 	ssize_t n = readlink("/proc/self/exe", buf, sizeof(buf) - 1);
 	return n > 0 ? std::string(buf, n) : std::string();
 }
-
-}  // namespace
 
 ProbeResult probe(const std::vector<std::string> &env, const std::vector<std::string> &args)
 {

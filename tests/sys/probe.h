@@ -12,6 +12,8 @@ struct ProbeResult {
 	std::string out;   /* standard output */
 };
 
+/* This test binary's own path. */
+std::string self_exe(void);
 /* env: "NAME=VALUE" to set, "NAME" alone to unset; args after "--probe". */
 ProbeResult probe(const std::vector<std::string> &env, const std::vector<std::string> &args);
 

@@ -61,36 +61,36 @@ TEST(TextSplit, MalformedLines)
 		EXPECT_EQ(split(line).rc, -1) << '[' << line << ']';
 }
 
-TEST(TextRewrite, HexKey)
+TEST(TextRewrite, HexKeyAndTimeZone)
 {
-	char out[TEXTCONF_VALUE_MAX];
-	ASSERT_EQ(cui_text_hex_value("0 a1b2c3e4e5\n", out), 0);
-	EXPECT_STREQ(out, "0 0xa1b2c3e4e5");
-	ASSERT_EQ(cui_text_hex_value("1\tf00dbeefcafe1234567890bbcd  extra\n", out), 0);
-	EXPECT_STREQ(out, "1 0xf00dbeefcafe1234567890bbcd");
-	EXPECT_EQ(cui_text_hex_value("0\n", out), -1);
-	EXPECT_EQ(cui_text_hex_value(" \n", out), -1);
-	/* never more than 127 characters */
-	std::string long_key = "0 " + std::string(300, 'a') + "\n";
-	ASSERT_EQ(cui_text_hex_value(long_key.c_str(), out), 0);
-	EXPECT_EQ(strlen(out), 127u);
-}
-
-TEST(TextRewrite, TimeZone)
-{
-	char out[TEXTCONF_VALUE_MAX];
-	ASSERT_EQ(cui_text_zone_value("0 \"-9 1\"\n", out), 0);
-	EXPECT_STREQ(out, "0 52");
-	ASSERT_EQ(cui_text_zone_value("0 \"12 1\"\n", out), 0);
-	EXPECT_STREQ(out, "0 0");
-	ASSERT_EQ(cui_text_zone_value("0 \"-12 2\"\n", out), 0);
-	EXPECT_STREQ(out, "0 64");
-	/* an unknown zone leaves INDEX alone, and the set refuses it */
-	ASSERT_EQ(cui_text_zone_value("0 \"-9 9\"\n", out), 0);
-	EXPECT_STREQ(out, "0");
-	EXPECT_EQ(cui_text_zone_value("0\n", out), -1);
-	EXPECT_EQ(cui_text_zone_value("0 \"\n", out), -1);
-	EXPECT_EQ(cui_text_zone_value("\"\n", out), -1);
+	const std::string long_key = "0 " + std::string(300, 'a') + "\n", cut = "0 0x" + std::string(123, 'a');
+	const struct {
+		int (*fn)(const char *, char *);
+		std::string value;
+		const char *want;	/* nullptr: refused */
+	} cases[] = {
+		{cui_text_hex_value, "0 a1b2c3e4e5\n", "0 0xa1b2c3e4e5"},
+		{cui_text_hex_value, "1\tf00dbeefcafe1234567890bbcd  extra\n", "1 0xf00dbeefcafe1234567890bbcd"},
+		{cui_text_hex_value, "0\n", nullptr},
+		{cui_text_hex_value, " \n", nullptr},
+		/* never more than 127 characters */
+		{cui_text_hex_value, long_key, cut.c_str()},
+		{cui_text_zone_value, "0 \"-9 1\"\n", "0 52"},
+		{cui_text_zone_value, "0 \"12 1\"\n", "0 0"},
+		{cui_text_zone_value, "0 \"-12 2\"\n", "0 64"},
+		/* an unknown zone leaves INDEX alone, and the set refuses it */
+		{cui_text_zone_value, "0 \"-9 9\"\n", "0"},
+		{cui_text_zone_value, "0\n", nullptr},
+		{cui_text_zone_value, "0 \"\n", nullptr},
+		{cui_text_zone_value, "\"\n", nullptr},
+	};
+	for (const auto &c : cases) {
+		char out[TEXTCONF_VALUE_MAX];
+		ASSERT_EQ(c.fn(c.value.c_str(), out), c.want ? 0 : -1) << c.value;
+		if (c.want) {
+			EXPECT_STREQ(out, c.want);
+		}
+	}
 }
 
 std::string command(char letter, const char *name, const char *value)

@@ -41,29 +41,6 @@ int dev_index(int fd)
 	return fd - 10;
 }
 
-int run(const char *cmd)
-{
-	note(std::string("run ") + cmd);
-	return 0;
-}
-
-void say(const char *text)
-{
-	note(std::string("say ") + text);
-}
-
-int open_dev(const char *dev)
-{
-	int i = !strcmp(dev, "/dev/mtdblock1");
-	note(std::string("open ") + dev);
-	return fake->open_fails[i] ? -1 : 10 + i;
-}
-
-long long dev_size(int fd)
-{
-	return fake->dev_size[dev_index(fd)];
-}
-
 long write_at(int fd, const void *buf, size_t n, uint32_t off)
 {
 	int i = dev_index(fd);
@@ -76,57 +53,31 @@ long write_at(int fd, const void *buf, size_t n, uint32_t off)
 	return done;
 }
 
-void close_dev(int fd)
-{
-	note(fmt("close mtdblock%ld", dev_index(fd)));
-}
-
-int read_pid(const char *path)
-{
-	note(std::string("read_pid ") + path);
-	return fake->pid_in_file;
-}
-
-int kill_pid(int pid, int sig)
-{
-	note(fmt("kill %ld ", pid) + sig_name(sig));
-	return 0;
-}
-
-void sleep_secs(unsigned s)
-{
-	note(fmt("sleep %ld", s));
-}
-
-void sync_all(void)
-{
-	note("sync");
-}
-
-void ignore(int sig)
-{
-	note(std::string("ignore ") + sig_name(sig));
-}
-
-void new_group(void)
-{
-	note("setpgrp");
-}
-
-int update_flash(int kind, char *block, int length, int variant, int version)
-{
-	note(fmt("update_flash kind %ld variant %ld version %ld", kind, variant, version) +
-	     fmt(" length %ld sig ", length) + std::string(block, 6));
-	return 1;
-}
-
-void halt(void)
-{
-	note("halt");
-}
-
-const fw_ops_t kFake = {run,      say,   open_dev,  dev_size,  write_at,     close_dev, read_pid,
-			kill_pid, sleep_secs, sync_all, ignore, new_group, update_flash, halt};
+/* Every operation is noted in the log, in the order the writer asks. */
+const fw_ops_t kFake = {
+	[](const char *cmd) { note(std::string("run ") + cmd); return 0; },
+	[](const char *text) { note(std::string("say ") + text); },
+	[](const char *dev) {
+		int i = !strcmp(dev, "/dev/mtdblock1");
+		note(std::string("open ") + dev);
+		return fake->open_fails[i] ? -1 : 10 + i;
+	},
+	[](int fd) { return fake->dev_size[dev_index(fd)]; },
+	write_at,
+	[](int fd) { note(fmt("close mtdblock%ld", dev_index(fd))); },
+	[](const char *path) { note(std::string("read_pid ") + path); return fake->pid_in_file; },
+	[](int pid, int sig) { note(fmt("kill %ld ", pid) + sig_name(sig)); return 0; },
+	[](unsigned s) { note(fmt("sleep %ld", s)); },
+	[] { note("sync"); },
+	[](int sig) { note(std::string("ignore ") + sig_name(sig)); },
+	[] { note("setpgrp"); },
+	[](int kind, char *block, int length, int variant, int version) {
+		note(fmt("update_flash kind %ld variant %ld version %ld", kind, variant, version) +
+		     fmt(" length %ld sig ", length) + std::string(block, 6));
+		return 1;
+	},
+	[] { note("halt"); },
+};
 
 }  // namespace
 

@@ -3,7 +3,6 @@
 
 #include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -25,32 +24,19 @@ struct World {
 };
 World *w;
 
-time_t fake_now(void)
-{
-	return w->now;
-}
-
-int fake_get(const char *name, char *value)
-{
-	w->reads.push_back(name);
-	auto it = w->settings.find(name);
-	if (it == w->settings.end())
-		return -1;
-	strcpy(value, it->second.c_str());
-	return 0;
-}
-
-int fake_sync(void)
-{
-	return w->synced;
-}
-
-void fake_attempt(upd_soft_t *)
-{
-	w->attempts.push_back(w->now);
-}
-
-const upd_env_t kEnv = {fake_now, fake_get, fake_sync, fake_attempt};
+const upd_env_t kEnv = {
+	[] { return w->now; },
+	[](const char *name, char *value) {
+		w->reads.push_back(name);
+		auto it = w->settings.find(name);
+		if (it == w->settings.end())
+			return -1;
+		strcpy(value, it->second.c_str());
+		return 0;
+	},
+	[]() -> int { return w->synced; },
+	[](upd_soft_t *) { w->attempts.push_back(w->now); },
+};
 
 /* Epoch seconds of a UTC time; 2024-01-07 was a Sunday. */
 time_t at(int mday, int hour, int min, int sec)
@@ -71,8 +57,7 @@ protected:
 	{
 		/* The disparity line goes to the root's syslog mirror. */
 		root = new TempDir("kp7upd");
-		mkdir((root->path + "/var").c_str(), 0755);
-		mkdir((root->path + "/var/log").c_str(), 0755);
+		make_dirs(root->path + "/var/log");
 		setenv("KP7_ROOT", root->path.c_str(), 1);
 		setenv("TZ", "UTC0", 1);
 		tzset();

@@ -24,30 +24,30 @@ bool inside(const void *p, size_t n)
 	return b >= img_lo && n <= (size_t)(img_hi - b);
 }
 
-int run(const char *) { return 0; }
-void say(const char *) {}
-int open_dev(const char *dev) { return strcmp(dev, "/dev/mtdblock1") ? 10 : 11; }
-long long dev_size(int) { return 8 << 20; }
-long write_at(int, const void *buf, size_t n, uint32_t)
-{
-	stray |= !inside(buf, n);
-	return (long)n;
-}
-void close_dev(int) {}
-int read_pid(const char *) { return 0; }
-int no_kill(int, int) { return 0; }
-void no_sleep(unsigned) {}
-void nothing(void) {}
-void ignore(int) {}
-int update_flash(int kind, char *block, int length, int variant, int)
-{
-	stray |= !inside(block, length > 0 ? (size_t)length : 0) || kind < 1 || kind > 4 ||
-		 variant < 0 || variant > 2;
-	return 1;
-}
-
-const fw_ops_t kChecking = {run,     say,     open_dev, dev_size, write_at, close_dev,    read_pid,
-			    no_kill, no_sleep, nothing, ignore,   nothing,  update_flash, nothing};
+/* The writer's operations do nothing but check what they are handed. */
+const fw_ops_t kChecking = {
+	[](const char *) { return 0; },
+	[](const char *) {},
+	[](const char *dev) { return strcmp(dev, "/dev/mtdblock1") ? 10 : 11; },
+	[](int) -> long long { return 8 << 20; },
+	[](int, const void *buf, size_t n, uint32_t) {
+		stray |= !inside(buf, n);
+		return (long)n;
+	},
+	[](int) {},
+	[](const char *) { return 0; },
+	[](int, int) { return 0; },
+	[](unsigned) {},
+	[] {},
+	[](int) {},
+	[] {},
+	[](int kind, char *block, int length, int variant, int) {
+		stray |= !inside(block, length > 0 ? (size_t)length : 0) || kind < 1 || kind > 4 ||
+			 variant < 0 || variant > 2;
+		return 1;
+	},
+	[] {},
+};
 
 /* The writer reports every refusal on standard error: not wanted here. */
 template <typename F> int quietly(F f)
@@ -59,12 +59,6 @@ template <typename F> int quietly(F f)
 	close(saved);
 	close(null);
 	return rc;
-}
-
-bool fail(const char *what)
-{
-	fprintf(stderr, "%s\n", what);
-	return false;
 }
 
 /* Sections the walker takes lie whole within the image, and the writer

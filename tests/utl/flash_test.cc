@@ -1,9 +1,6 @@
 /* utl_flash against the flash program of the root, and its output parser. */
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
@@ -131,21 +128,13 @@ TEST(UtlFlash, CraftedValuesStayArguments)
 /* No descriptors, no child: -1 and the value as it was. */
 TEST(UtlFlash, CommandThatCannotStart)
 {
-	fflush(stdout);
-	pid_t pid = fork();
-	if (pid == 0) {
-		struct rlimit lim = {(rlim_t)open_fds() + 8, (rlim_t)open_fds() + 8};
-		setrlimit(RLIMIT_NOFILE, &lim);
-		while (open("/dev/null", O_RDONLY) >= 0)
-			;
-		char value[512] = "kept";
-		bool ok = utl_flash("WLAN_SSID", value, 0) == -1 && !strcmp(value, "kept") &&
-			  utl_flash("WLAN_SSID", value, 1) == -1;
-		_exit(ok ? 0 : 1);
-	}
-	int status;
-	ASSERT_EQ(waitpid(pid, &status, 0), pid);
-	EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+	EXPECT_EQ(in_child([] {
+			  exhaust_fds();
+			  char value[512] = "kept";
+			  return utl_flash("WLAN_SSID", value, 0) == -1 && !strcmp(value, "kept") &&
+					 utl_flash("WLAN_SSID", value, 1) == -1 ? 0 : 1;
+		  }),
+		  0);
 	EXPECT_EQ(utl_flash(nullptr, nullptr, 0), -1);
 }
 

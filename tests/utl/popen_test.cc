@@ -3,7 +3,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -164,38 +163,24 @@ TEST(UtlPopen, CommandsInheritTheBlockedSignals)
 	int status = utl_pclose(f);
 	EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
 
-	fflush(stdout);
-	pid_t pid = fork();
-	if (pid == 0) {
-		utl_sigset();
-		f = utl_popen(cmd, "r");
-		bool ok = f && drain(f) == "survived\n" && utl_pclose(f) == 0;
-		_exit(ok ? 0 : 1);
-	}
-	ASSERT_EQ(waitpid(pid, &status, 0), pid);
-	EXPECT_EQ(exit_code(status), 0);
+	EXPECT_EQ(in_child([&] {
+			  utl_sigset();
+			  f = utl_popen(cmd, "r");
+			  return f && drain(f) == "survived\n" && utl_pclose(f) == 0 ? 0 : 1;
+		  }),
+		  0);
 }
 
 /* Out of descriptors: null, nothing left open, no child. */
 TEST(UtlPopen, FailureLeavesNothingOpen)
 {
-	fflush(stdout);
-	pid_t pid = fork();
-	if (pid == 0) {
-		struct rlimit lim = {(rlim_t)open_fds() + 8, (rlim_t)open_fds() + 8};
-		setrlimit(RLIMIT_NOFILE, &lim);
-		/* Fill every slot, then free one: a pipe needs two. */
-		int last = -1, fd;
-		while ((fd = open("/dev/null", O_RDONLY)) >= 0)
-			last = fd;
-		close(last);
-		int before = open_fds();
-		FILE *f = utl_popen("echo x", "r");
-		_exit(f == nullptr && open_fds() == before && no_children() ? 0 : 1);
-	}
-	int status;
-	ASSERT_EQ(waitpid(pid, &status, 0), pid);
-	EXPECT_EQ(exit_code(status), 0);
+	EXPECT_EQ(in_child([] {
+			  close(exhaust_fds()); /* one slot free: a pipe needs two */
+			  int before = open_fds();
+			  FILE *f = utl_popen("echo x", "r");
+			  return f == nullptr && open_fds() == before && no_children() ? 0 : 1;
+		  }),
+		  0);
 }
 
 }  // namespace

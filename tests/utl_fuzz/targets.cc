@@ -20,20 +20,6 @@ namespace {
 std::string root;
 TempDir *root_dir;
 
-/* The input as a stream (an empty one too, which fmemopen refuses). */
-FILE *stream_of(const std::string &input)
-{
-	if (input.empty())
-		return fopen("/dev/null", "r");
-	return fmemopen((void *)input.data(), input.size(), "r");
-}
-
-bool fail(const char *what, const std::string &detail = "")
-{
-	fprintf(stderr, "%s%s%s\n", what, detail.empty() ? "" : ": ", detail.c_str());
-	return false;
-}
-
 /* What fgets() into 512 bytes leaves as the last "line": pieces end after
  * a line feed or at 511 bytes; a NUL ends the text of a piece. */
 std::string last_piece(const std::string &input)

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "clock.h"
 #include "sandbox.h"
 #include "utl.h"
 
@@ -31,13 +32,6 @@ std::string prog(const std::string &name, const char *from = "/bin/sleep")
 	if (!exists(path))
 		write_file(path, read_file(from), 0755);
 	return path;
-}
-
-double now(void)
-{
-	struct timespec ts;
-	clock_gettime(CLOCK_MONOTONIC, &ts);
-	return ts.tv_sec + ts.tv_nsec / 1e9;
 }
 
 std::string status_field(pid_t pid, const char *field)
@@ -141,9 +135,9 @@ template <typename Fn> std::string printed(Fn fn, double *secs)
 {
 	TempDir tmp("kp7proc");
 	CaptureStdout cap(tmp / "out");
-	double t0 = now();
+	double t0 = monotonic();
 	fn();
-	*secs = now() - t0;
+	*secs = monotonic() - t0;
 	return cap.done();
 }
 
