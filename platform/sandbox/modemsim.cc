@@ -13,6 +13,11 @@
  *
  * It refuses to run without a sandbox root: it must never replace a
  * device of this machine.
+ *
+ * Like the other stand-ins it belongs to the sandbox, not to the router's
+ * programs: it opens this machine's pseudo-terminal and writes the root's
+ * files itself, and uses the programs' header-only layer only to find the
+ * root as they do.
  */
 #include <ctype.h>
 #include <errno.h>

@@ -59,19 +59,19 @@ bool bytes(const std::string &text, char sep, int base, unsigned n, std::string 
 
 /* Fills `rec` from a field list; `slot` and `ssidlen` tell what was given. */
 template <size_t N>
-bool fill(const std::string &spec, const Field (&fields)[N], std::string &rec, long *slot,
+bool fill(const std::string &text, const Field (&fields)[N], std::string &rec, long *slot,
 	  bool *ssidlen, std::string *error)
 {
 	size_t at = 0;
-	while (at < spec.size()) {
-		size_t eq = spec.find('=', at);
+	while (at < text.size()) {
+		size_t eq = text.find('=', at);
 		if (eq == std::string::npos)
-			return *error = "no value in \"" + spec.substr(at) + "\"", false;
-		std::string key = spec.substr(at, eq - at);
-		size_t comma = key == "ssid" ? spec.size() : spec.find(',', eq);
+			return *error = "no value in \"" + text.substr(at) + "\"", false;
+		std::string key = text.substr(at, eq - at);
+		size_t comma = key == "ssid" ? text.size() : text.find(',', eq);
 		if (comma == std::string::npos)
-			comma = spec.size();
-		std::string value = spec.substr(eq + 1, comma - eq - 1);
+			comma = text.size();
+		std::string value = text.substr(eq + 1, comma - eq - 1);
 		at = comma + 1;
 		const Field *f = nullptr;
 		for (const Field &c : fields)
