@@ -360,13 +360,13 @@ struct NetNote {
 	std::string path, line;
 };
 
-NetNote note_net(const Run *run, pid_t init)
+NetNote note_net(const Run *run, pid_t init, unsigned long net_inode)
 {
 	NetNote note;
-	if (!run->private_net)
+	if (!run->private_net || net_inode == 0)
 		return note;
 	char line[64];
-	snprintf(line, sizeof(line), "%d %lu\n", (int)init, sandbox_net_inode());
+	snprintf(line, sizeof(line), "%d %lu\n", (int)init, net_inode);
 	std::string path = run->root + "/.kp7net", tmp = path + "." + std::to_string(getpid());
 	int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
 	bool ok = fd >= 0 && write(fd, line, strlen(line)) == (ssize_t)strlen(line);
@@ -397,6 +397,9 @@ void forget_net(const NetNote &note)
 {
 	if (!enter_namespaces(run))
 		run_without_namespace(run);
+	/* Read before pid 1 exists: it mounts its own procfs over /proc,
+	 * where we have no "self". */
+	unsigned long net_inode = sandbox_net_inode();
 	int fds[2];
 	if (pipe2(fds, O_CLOEXEC) < 0)
 		die("pipe: %s", strerror(errno));
@@ -409,7 +412,7 @@ void forget_net(const NetNote &note)
 		init_main(run);
 	}
 	close(fds[0]);
-	NetNote note = note_net(run, init);
+	NetNote note = note_net(run, init, net_inode);
 	if (run->interactive) {
 		/* ^C and ^\ are for the shell inside, not for us. */
 		signal(SIGINT, SIG_IGN);
